@@ -1,0 +1,10 @@
+# One build directory per sanitizer flavour; the flags apply to every target.
+if(TOVIK_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(TOVIK_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT TOVIK_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "TOVIK_SANITIZE must be address, thread or empty")
+endif()
