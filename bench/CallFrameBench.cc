@@ -1,0 +1,116 @@
+// The call frame's cost: a forwarded call with tracing off against a direct
+// call into the same plugin entry and against a bare model of the per-call
+// work the frame must do (construction guard, registry read lock, lookup,
+// reference count); and two threads calling on two sessions.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ivi/IviWrapper.h"
+#include "ivi/IviWrapperFactory.h"
+#include "ivi_engine.h"
+#include "platform/Primitives.h"
+#include "plugins/PluginFactory.h"
+#include "sessions/SessionRegistry.h"
+#include "tovik.h"
+
+namespace {
+
+using EntryFunction = ViStatus (*)(ViSession, ViConstString, ViReal64);
+
+struct Fixture {
+  ViSession sessions[2] = {0, 0};
+  EntryFunction trivial = nullptr;
+
+  Fixture() {
+    tovik::Plugin* plugin = tovik::pluginCache().getInstance(tovik::PluginKey::PAL);
+    for (ViSession& vi : sessions) {
+      if (Ivi_SpecificDriverNew("tovik", "Simulate=1", &vi) != 0) std::abort();
+      dvl::createAndRegister(miivi::IviWrapperFactory().createBinding(vi), 0, 0, plugin, "Dev",
+                             nullptr);
+    }
+    void* library = dlopen("libtovikpal.so", RTLD_NOW | RTLD_NOLOAD);
+    trivial = reinterpret_cast<EntryFunction>(dlsym(library, "tovikPAL_ConfigureFrequency"));
+    if (!trivial) std::abort();
+  }
+};
+
+Fixture& fixture() {
+  static Fixture instance;
+  return instance;
+}
+
+void BM_DirectPluginCall(benchmark::State& state) {
+  const Fixture& f = fixture();
+  for (auto _ : state) benchmark::DoNotOptimize(f.trivial(f.sessions[0], "0", 1e6));
+}
+BENCHMARK(BM_DirectPluginCall);
+
+// What every forwarded call must do whatever the frame looks like.
+void BM_BareModelOfPerCallWork(benchmark::State& state) {
+  const Fixture& f = fixture();
+  static voerr::PlatformStatus status;
+  static voapal::GuardMutex construction;
+  static voapal::ReaderWriterLock lock;
+  static bool ready = [] {
+    construction.create(status);
+    lock.create(status);
+    return true;
+  }();
+  (void)ready;
+  static miivi::SessionReference session = miivi::sessionRegistry().lookup(f.sessions[0]);
+  for (auto _ : state) {
+    construction.lock();
+    construction.unlock();
+    lock.enterRead();
+    miivi::SessionReference copy = session;
+    lock.leaveRead();
+    benchmark::DoNotOptimize(copy->plugin());
+    copy.reset();
+    benchmark::DoNotOptimize(f.trivial(f.sessions[0], "0", 1e6));
+  }
+}
+BENCHMARK(BM_BareModelOfPerCallWork);
+
+void BM_ForwardedCall(benchmark::State& state) {
+  const Fixture& f = fixture();
+  for (auto _ : state) benchmark::DoNotOptimize(tovik_ConfigureFrequency(f.sessions[0], "0", 1e6));
+}
+BENCHMARK(BM_ForwardedCall);
+
+// A failed call: the exception, its description and the engine record.
+void BM_FailedCallWithDescription(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(tovik_ConfigureFrequency(0xBADu, "0", 1e6));
+}
+BENCHMARK(BM_FailedCallWithDescription);
+
+// Two threads, two sessions: the trivial entry, then one of about 5 us.
+void BM_TwoThreadsTrivialEntry(benchmark::State& state) {
+  const ViSession vi = fixture().sessions[state.thread_index()];
+  for (auto _ : state) benchmark::DoNotOptimize(tovik_ConfigureFrequency(vi, "0", 1e6));
+}
+BENCHMARK(BM_TwoThreadsTrivialEntry)->Threads(2)->UseRealTime();
+
+void BM_TwoThreadsFiveMicrosecondEntry(benchmark::State& state) {
+  const ViSession vi = fixture().sessions[state.thread_index()];
+  for (auto _ : state) benchmark::DoNotOptimize(tovik_ConfigureAmplitude(vi, "0", 1.0));
+}
+BENCHMARK(BM_TwoThreadsFiveMicrosecondEntry)->Threads(2)->UseRealTime();
+
+void BM_TwoThreadsSessionLookup(benchmark::State& state) {
+  const ViSession vi = fixture().sessions[state.thread_index()];
+  for (auto _ : state) benchmark::DoNotOptimize(miivi::sessionRegistry().lookup(vi).get());
+}
+BENCHMARK(BM_TwoThreadsSessionLookup)->Threads(2)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fixture();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

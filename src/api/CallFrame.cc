@@ -1,0 +1,264 @@
+// The call frame shared by the exported functions.
+#include "api/CallFrame.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "ivi/IviWrapper.h"
+#include "plugins/Plugin.h"
+#include "sessions/LanguageAccessor.h"
+#include "sessions/SessionRegistry.h"
+#include "status/Exception.h"
+#include "status/Raise.h"
+#include "trace/IOTraceLinker.h"
+#include "trace/SnooprBinding.h"
+#include "translation/ErrorAccessor.h"
+#include "translation/MxlWrapper.h"
+
+namespace api {
+
+namespace trace = iotracetools;
+
+namespace {
+
+constexpr int32_t kApiType = 21;
+constexpr int32_t kRecordFlags = 1;
+constexpr int32_t kAddressCode = 14;
+constexpr int32_t kTextCode = 45;
+constexpr int32_t kStatusCode = 23;
+constexpr uint32_t kRecordFlagsForTranslation =
+    miivi::kTranslateDefault | miivi::kDynamicDescription | miivi::kNestedErrors;
+constexpr const char* kNoDescription = "Could not retrieve error description.";
+constexpr size_t kRecordedErrorLength = 1023;
+
+const void* const kNullAddress = nullptr;
+
+size_t boundedLength(const char* text, size_t bound) {
+  const void* end = std::memchr(text, '\0', bound);
+  return end ? static_cast<size_t>(static_cast<const char*>(end) - text) : bound;
+}
+
+}  // namespace
+
+CallFrame::CallFrame(ViSession vi, Variant variant, int32_t functionId, const char* name) noexcept
+    : vi_(vi), variant_(variant) {
+  if (trace::traceLinker().isEnabled()) {
+    cookie_ = trace::SnooprGetCookie(kApiType, functionId, kRecordFlags, name);
+  }
+}
+
+CallFrame::~CallFrame() {
+  // A record left open (tracing switched off mid-call) is still released.
+  if (cookie_) trace::SnooprFreeCookie(cookie_);
+}
+
+void CallFrame::param(const char* name, const void* data, int32_t elementSize, int64_t total,
+                      int32_t code) noexcept {
+  trace::SnooprSetParamElementSize_generic(cookie_, index_++, data, elementSize, total, name, code);
+}
+
+void CallFrame::returned(const char* name, const void* data, int32_t elementSize, int64_t total,
+                         int32_t code) noexcept {
+  trace::SnooprSetReturnElementSize_generic(cookie_, index_++, data, elementSize, total, name,
+                                            code);
+}
+
+void CallFrame::begin() noexcept {
+  std::memset(errorDescription_, 0, sizeof errorDescription_);
+  std::memset(sessionName_, 0, sizeof sessionName_);
+  param("dummyerror", errorDescription_, 8, 8, kAddressCode);
+  if (variant_ == Variant::kOpening) {
+    param("dummysessn", sessionName_, 8, 8, kAddressCode);
+    return;
+  }
+  if (vi_ != 0) {
+    try {
+      if (miivi::SessionReference session = miivi::sessionRegistry().find(vi_)) {
+        const std::string& name = session->resourceName();
+        std::memcpy(sessionName_, name.data(), std::min(name.size(), sizeof sessionName_ - 1));
+      }
+    } catch (...) {
+      // The name is only decoration; the call itself reports a bad handle.
+    }
+  }
+  param("dummysessn", sessionName_, 1, static_cast<int64_t>(std::strlen(sessionName_)), kTextCode);
+  if (variant_ == Variant::kStandard && vi_ != 0) param("dummyintch", &kNullAddress, 8, 8, kAddressCode);
+}
+
+void CallFrame::text(const char* name, const char* text) noexcept {
+  if (text) {
+    param(name, text, 1, static_cast<int64_t>(std::strlen(text)), kTextCode);
+  } else {
+    param(name, &text, 8, 8, kAddressCode);
+  }
+}
+
+void CallFrame::bufferText(const char* name, const char* text, size_t bound) noexcept {
+  if (text) {
+    param(name, text, 1, static_cast<int64_t>(boundedLength(text, bound)), kTextCode);
+  } else {
+    param(name, &text, 8, 8, kAddressCode);
+  }
+}
+
+void CallFrame::address(const char* name, const void* pointer, int32_t code) noexcept {
+  param(name, &pointer, 8, 8, code);
+}
+
+void CallFrame::array(const char* name, const void* data, int32_t elementSize, int64_t count,
+                      int32_t code) noexcept {
+  param(name, &data, 8, 8, code);
+  if (data && count > 0) param(name, data, elementSize, count * elementSize, code);
+}
+
+void CallFrame::attributeName(ViAttr attributeId) noexcept {
+  char name[256] = {};
+  try {
+    miivi::IviWrapper binding(vi_);
+    if (binding.Ivi_GetAttributeName(attributeId, name, sizeof name, 1) < 0) {
+      binding.Ivi_ClearErrorInfo(1);
+    }
+  } catch (...) {
+  }
+  name[sizeof name - 1] = '\0';
+  param("dummyattr", name, 1, static_cast<int64_t>(std::strlen(name)), kTextCode);
+}
+
+void CallFrame::endParams() noexcept {
+  trace::SnooprEndParams(cookie_, index_);
+  index_ = 0;
+}
+
+void CallFrame::recordCurrentException() noexcept {
+  int32_t language = 0;
+  try {
+    language = miivi::languageAccessor().getLanguage(miivi::IviWrapper(vi_));
+  } catch (...) {
+  }
+  try {
+    voerr::translateCurrentException(accumulator_);
+  } catch (...) {
+    // Not a standard exception: still an error of this call, never an escape.
+    voerr::Status unknown;
+    TOVIK_RAISE_PLAIN(voerr::codes::kInternalSoftwareError).into(unknown);
+    accumulator_.mergeMove(unknown);
+  }
+  recordError(vi_, accumulator_, language, miivi::MxlWrapper());
+}
+
+void recordError(ViSession vi, const voerr::Status& status, int32_t language,
+                 const miivi::MxlWrapper& translator) noexcept {
+  try {
+    int32_t code = status.code;
+    translator.unmapErrorCode(code);
+    std::string text;
+    voerr::Status rendering;
+    translator.translate(status, language, kRecordFlagsForTranslation, text, rendering);
+    if (rendering.isError()) text = kNoDescription;
+    if (text.size() > kRecordedErrorLength - 1) {
+      text[kRecordedErrorLength - 3] = '.';
+      text[kRecordedErrorLength - 2] = '.';
+      text[kRecordedErrorLength - 1] = '.';
+    }
+    miivi::IviWrapper(vi).Ivi_SetErrorInfo(VI_FALSE, status.code, 0, text.c_str(), 1);
+  } catch (...) {
+    // Describing the error failed too; the status still goes back.
+  }
+}
+
+void CallFrame::merge() noexcept {
+  const ViStatus merged = mergeStatus(result_, accumulator_.code);
+  frontEndTaken_ = accumulator_.code != 0 && merged == accumulator_.code;
+  result_ = merged;
+}
+
+bool CallFrame::finishing() noexcept {
+  finishing_ = cookie_ != nullptr && trace::traceLinker().isEnabled();
+  return finishing_;
+}
+
+void CallFrame::describePendingError() noexcept {
+  try {
+    const miivi::MxlWrapper translator;
+    miivi::ErrorAccessor accessor(translator);
+    miivi::IviWrapper thread(0);
+    const int32_t language = miivi::languageAccessor().getLanguage(thread);
+    ViStatus code = 0;
+    accessor.peekError(language, thread, true, &code, sizeof errorDescription_, errorDescription_,
+                       miivi::kTranslateDefault);
+  } catch (...) {
+  }
+  errorDescription_[sizeof errorDescription_ - 1] = '\0';
+}
+
+void CallFrame::logInterchangeStrings() noexcept {
+  std::string text;
+  try {
+    miivi::IviWrapper binding(vi_);
+    ViStatus size = binding.Ivi_GetNextInterchangeCheckString(0, nullptr, 0);
+    while (size >= 2) {
+      const size_t start = text.size();
+      text.resize(start + static_cast<size_t>(size));
+      const ViStatus fetched = binding.Ivi_GetNextInterchangeCheckString(size, &text[start], 0);
+      text.resize(start + boundedLength(&text[start], static_cast<size_t>(size)));
+      if (fetched != 0) break;
+      size = binding.Ivi_GetNextInterchangeCheckString(0, nullptr, 0);
+      if (size >= 2) text += "\r\n\r\n";
+    }
+  } catch (const std::exception& error) {
+    const char* what = error.what();
+    if (what) returned("dummyintch", what, 1, static_cast<int64_t>(std::strlen(what)), kTextCode);
+    return;
+  } catch (...) {
+    return;
+  }
+  returned("dummyintch", text.data(), 1, static_cast<int64_t>(text.size()), kTextCode);
+}
+
+void CallFrame::epilogue() noexcept {
+  index_ = 0;
+  if (result_ < 0) describePendingError();
+  returned("dummyerror", errorDescription_, 1,
+           static_cast<int64_t>(std::strlen(errorDescription_)), kTextCode);
+  if (variant_ == Variant::kStandard && vi_ != 0) logInterchangeStrings();
+}
+
+void CallFrame::outputText(const char* name, const char* text, int64_t bound) noexcept {
+  if (!text) return;
+  const size_t limit = bound > 0 ? static_cast<size_t>(bound) : 0;
+  returned(name, text, 1, static_cast<int64_t>(boundedLength(text, limit)), kTextCode);
+}
+
+void CallFrame::outputBytes(const char* name, const void* data, int32_t elementSize,
+                            int64_t count, int32_t code) noexcept {
+  if (!data) return;
+  returned(name, data, elementSize, count > 0 ? count * elementSize : 0, code);
+}
+
+void CallFrame::outputResourceName(const char* resourceName) noexcept {
+  char name[256] = {};
+  if (resourceName) std::strncpy(name, resourceName, sizeof name - 1);
+  returned("dummysessn", name, 1, static_cast<int64_t>(std::strlen(name)), kTextCode);
+}
+
+ViStatus CallFrame::finish() noexcept {
+  if (finishing_) {
+    trace::SnooprSetFuncReturnElementSize_generic(cookie_, index_, &result_, 4, 4, nullptr,
+                                                  kStatusCode, result_ >= 0 ? 1 : 0);
+    trace::SnooprEndReturns(&cookie_, index_ + 1);
+    trace::SnooprFreeCookie(cookie_);
+    cookie_ = nullptr;
+  }
+  return result_;
+}
+
+tovik::Plugin& sessionPlugin(ViSession vi) {
+  tovik::Plugin* plugin = miivi::sessionRegistry().lookup(vi)->plugin();
+  return *plugin;
+}
+
+void raiseNotSupported() { TOVIK_RAISE(voerr::codes::kFunctionNotSupported).throwIt(); }
+
+}  // namespace api

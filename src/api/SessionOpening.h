@@ -1,0 +1,39 @@
+// The opening sequence shared by every session-opening export.
+#pragma once
+
+#include "api/FunctionRef.h"
+#include "tovik_vitypes.h"
+
+namespace tovik {
+class Plugin;
+}
+
+namespace api {
+
+enum class OpenKind {
+  kInit,                     // no option string, language 0
+  kInitWithOptions,          // language from the option string
+  kInitializeWithChannels,   // likewise
+  kInitExtCal,               // no option string, language 0
+  kServer,                   // InitializeSessionForServer
+  kGrpcInitialize,           // gRPC sessions: no option-string record, GRPC plugin
+  kGrpcAttach,
+};
+
+struct OpenRequest {
+  OpenKind kind;
+  const char* resourceName;
+  const char* optionString;  // null when the call has none, or the caller passed none
+  bool ym;                   // opened through a Ymber entry point
+  // The name the session is registered under when it is not the resource
+  // name (the server session name of the gRPC forms).
+  const char* registeredName = nullptr;
+};
+
+// Resolves and loads the plugin, lets `openEntry` create the session (it
+// writes the handle through `vi`), and registers the session. Returns the
+// entry's status; throws for the front end's own failures.
+ViStatus openSession(const OpenRequest& request, ViSession* vi,
+                     FunctionRef<ViStatus(tovik::Plugin&)> openEntry);
+
+}  // namespace api

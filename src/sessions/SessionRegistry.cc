@@ -1,0 +1,82 @@
+// The session registry, its process-wide instance, and session registration.
+#include "sessions/SessionRegistry.h"
+
+
+#include "ivi/IviWrapper.h"
+#include "sessions/GuardedSingleton.h"
+#include "status/Raise.h"
+#include "telemetry/UsageTelemetry.h"
+
+namespace miivi {
+
+template <typename SessionType>
+void SessionRegistry<SessionType>::insert(uint32_t handle, const Reference& session) {
+  voapal::WriteSection write(lock_);
+  sessions_.emplace(handle, session);
+}
+
+template <typename SessionType>
+void SessionRegistry<SessionType>::erase(uint32_t handle) {
+  Reference removed;  // released after the lock, so a destructor never runs under it
+  {
+    voapal::WriteSection write(lock_);
+    auto entry = sessions_.find(handle);
+    if (entry == sessions_.end()) return;
+    removed = std::move(entry->second);
+    sessions_.erase(entry);
+  }
+}
+
+template <typename SessionType>
+typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::find(
+    uint32_t handle) {
+  voapal::ReadSection read(lock_);
+  auto entry = sessions_.find(handle);
+  return entry == sessions_.end() ? Reference() : entry->second;
+}
+
+template <typename SessionType>
+typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::lookup(
+    uint32_t handle) {
+  Reference session = find(handle);
+  if (!session) TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
+  return session;
+}
+
+template class SessionRegistry<dvl::Session>;
+
+namespace {
+const bool registryGuardReady = (GuardedSingleton<DriverSessionRegistry>::guard(), true);
+}  // namespace
+
+DriverSessionRegistry& sessionRegistry() {
+  return GuardedSingleton<DriverSessionRegistry>::guard().get(
+      [](voerr::PlatformStatus& status) { return new DriverSessionRegistry(status); });
+}
+
+}  // namespace miivi
+
+namespace dvl {
+
+miivi::SessionReference createAndRegister(std::unique_ptr<miivi::IviWrapperInterface> iviWrapper,
+                                          int32_t language, int32_t openedFromYm,
+                                          tovik::Plugin* plugin, const char* resourceName,
+                                          std::unique_ptr<telemetry::SessionLogger> logger) {
+  const uint32_t handle = iviWrapper->getSession();
+  auto* session = new Session(std::move(iviWrapper), language, openedFromYm, plugin,
+                              resourceName ? resourceName : "", std::move(logger));
+  voerr::PlatformStatus status;
+  miivi::SessionReference reference = miivi::SessionReference::adopt(session, status);
+  voerr::throwIfFailed(status);
+  miivi::sessionRegistry().insert(handle, reference);
+  return reference;
+}
+
+miivi::SessionReference takeOut(uint32_t handle) {
+  miivi::DriverSessionRegistry& registry = miivi::sessionRegistry();
+  miivi::SessionReference session = registry.lookup(handle);
+  registry.erase(handle);
+  return session;
+}
+
+}  // namespace dvl

@@ -1,0 +1,28 @@
+// The framework loader: one framework per loader, created on first use.
+#pragma once
+
+#include <boost/thread/mutex.hpp>
+#include <memory>
+#include <string>
+
+#include "sysconfig/FrameworkHandle.h"
+#include "sysconfig/SysAPIFrameworkLoaderInterface.h"
+
+namespace misysapiaccessor {
+
+class SysAPIFrameworkLoader final : public SysAPIFrameworkLoaderInterface {
+ public:
+  // expertList: configuration expert names separated by commas. Throws
+  // boost::thread_resource_error when the mutex cannot be created.
+  explicit SysAPIFrameworkLoader(std::string expertList);
+  ~SysAPIFrameworkLoader() override;
+
+  sysapicpp::DeviceFramework& getFramework() override;
+
+ private:
+  const std::string expertList_;
+  std::unique_ptr<sysapicpp::DeviceFrameworkHandle> framework_;
+  boost::mutex mutex_;
+};
+
+}  // namespace misysapiaccessor

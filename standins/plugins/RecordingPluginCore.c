@@ -1,0 +1,151 @@
+/* State and control of the recording plugin: the call log, the results the
+   test chose and the handle that session-creating entries write. */
+#include "RecordingPluginCore.h"
+
+#include <pthread.h>
+#include <stdlib.h>
+
+#ifndef RP_CLOSE_POINTER_RESULT
+#define RP_CLOSE_POINTER_RESULT 0
+#endif
+
+#define RP_MAX_ENTRIES 512
+
+static pthread_mutex_t gLock = PTHREAD_MUTEX_INITIALIZER;
+static RecordingPluginCall gLog[RECORDING_PLUGIN_LOG_CAPACITY];
+static int gCallCount;
+static ViStatus gResults[RP_MAX_ENTRIES];
+static int gResultsReady;
+static ViSession gNextHandle = RECORDING_PLUGIN_DEFAULT_HANDLE;
+static void* gCloseFunction;
+static void (*gLoadHook)(void*);
+static void* gLoadHookContext;
+
+static int findEntry(const char* name) {
+  int index;
+  if (!name) return -1;
+  for (index = 0; index < rp_entryCount; ++index) {
+    if (strcmp(rp_entryNames[index], name) == 0) return index;
+  }
+  return -1;
+}
+
+/* Under gLock. */
+static void resetResults(void) {
+  int closePointer = findEntry(rp_closePointerEntry);
+  if (rp_entryCount > RP_MAX_ENTRIES) abort();
+  memset(gResults, 0, sizeof gResults);
+  if (closePointer >= 0) gResults[closePointer] = RP_CLOSE_POINTER_RESULT;
+  gResultsReady = 1;
+}
+
+ViStatus rp_record(int entry, const RecordingPluginArg* args, int argCount) {
+  ViStatus result;
+  pthread_mutex_lock(&gLock);
+  if (!gResultsReady) resetResults();
+  if (gCallCount < RECORDING_PLUGIN_LOG_CAPACITY) {
+    RecordingPluginCall* call = &gLog[gCallCount];
+    call->entry = rp_entryNames[entry];
+    call->argCount = (uint32_t)argCount;
+    if (argCount > 0) memcpy(call->args, args, (size_t)argCount * sizeof *args);
+  }
+  ++gCallCount;
+  result = gResults[entry];
+  pthread_mutex_unlock(&gLock);
+  return result;
+}
+
+void rp_closeFunctionReceived(ViAddr closeFunction) {
+  void (*hook)(void*);
+  void* context;
+  pthread_mutex_lock(&gLock);
+  gCloseFunction = closeFunction;
+  hook = gLoadHook;
+  context = gLoadHookContext;
+  pthread_mutex_unlock(&gLock);
+  if (hook) hook(context); /* unlocked: the hook may call entries */
+}
+
+ViSession rp_nextHandle(void) {
+  ViSession handle;
+  pthread_mutex_lock(&gLock);
+  handle = gNextHandle;
+  pthread_mutex_unlock(&gLock);
+  return handle;
+}
+
+static void controlReset(void) {
+  pthread_mutex_lock(&gLock);
+  gCallCount = 0;
+  resetResults();
+  gNextHandle = RECORDING_PLUGIN_DEFAULT_HANDLE;
+  gLoadHook = 0;
+  gLoadHookContext = 0;
+  pthread_mutex_unlock(&gLock);
+}
+
+static int controlSetResult(const char* entry, ViStatus result) {
+  int index = findEntry(entry);
+  if (index < 0) return -1;
+  pthread_mutex_lock(&gLock);
+  if (!gResultsReady) resetResults();
+  gResults[index] = result;
+  pthread_mutex_unlock(&gLock);
+  return 0;
+}
+
+static void controlSetNextHandle(ViSession handle) {
+  pthread_mutex_lock(&gLock);
+  gNextHandle = handle;
+  pthread_mutex_unlock(&gLock);
+}
+
+static int controlCallCount(void) {
+  int count;
+  pthread_mutex_lock(&gLock);
+  count = gCallCount;
+  pthread_mutex_unlock(&gLock);
+  return count;
+}
+
+static int controlGetCall(int index, RecordingPluginCall* call) {
+  int found = 0;
+  pthread_mutex_lock(&gLock);
+  if (call && index >= 0 && index < gCallCount && index < RECORDING_PLUGIN_LOG_CAPACITY) {
+    *call = gLog[index];
+    found = 1;
+  }
+  pthread_mutex_unlock(&gLock);
+  return found ? 0 : -1;
+}
+
+static int controlCountOf(const char* entry) {
+  int index, count = 0;
+  pthread_mutex_lock(&gLock);
+  for (index = 0; index < gCallCount && index < RECORDING_PLUGIN_LOG_CAPACITY; ++index) {
+    if (entry && strcmp(gLog[index].entry, entry) == 0) ++count;
+  }
+  pthread_mutex_unlock(&gLock);
+  return count;
+}
+
+static void controlSetLoadHook(void (*hook)(void*), void* context) {
+  pthread_mutex_lock(&gLock);
+  gLoadHook = hook;
+  gLoadHookContext = context;
+  pthread_mutex_unlock(&gLock);
+}
+
+static void* controlCloseFunction(void) {
+  void* closeFunction;
+  pthread_mutex_lock(&gLock);
+  closeFunction = gCloseFunction;
+  pthread_mutex_unlock(&gLock);
+  return closeFunction;
+}
+
+static const RecordingPluginControl kControl = {
+    controlReset,   controlSetResult,   controlSetNextHandle, controlCallCount,
+    controlGetCall, controlCountOf,     controlSetLoadHook,   controlCloseFunction};
+
+RP_EXPORT const RecordingPluginControl* RecordingPlugin_control(void) { return &kControl; }

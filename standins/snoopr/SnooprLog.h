@@ -1,0 +1,125 @@
+/* SnooprLog: a small I/O trace logger, libSnooprLog.so.
+ *
+ * Drivers that know the logger open one record per API call, add the call's
+ * parameters and returns, and end it; the logger writes each record as one
+ * line of text. Nothing is recorded while the mode flag is 0.
+ *
+ * Usage: put the directory holding libSnooprLog.so on the library path of
+ * the program whose API traffic you want to see, switch the logger on and
+ * name a log file (stderr when unset or empty):
+ *
+ *   LD_LIBRARY_PATH=/path/to/snoopr SNOOPR_ENABLE=1 \
+ *   SNOOPR_LOG_FILE=/tmp/calls.log ./program
+ *
+ * SNOOPR_ENABLE is read once, when the library is loaded: any non-empty
+ * value other than "0" switches recording on. The flag at
+ * SnooprModeLocation() is a plain int the caller may write at run time; the
+ * logger reads it at every SnooprGetCookie. SNOOPR_LOG_FILE is read each
+ * time a line is written; lines are appended (the file is created with mode
+ * 0644), each with a single write under a process-wide lock, so lines of
+ * concurrent records never interleave. A file that cannot be opened drops
+ * the line.
+ *
+ * Record lifetime: SnooprGetCookie allocates the record, SnooprFreeCookie
+ * frees it. The line is written by SnooprEndReturns, or by SnooprFreeCookie
+ * when the returns were never ended; setters called after the line was
+ * written are ignored. A record belongs to one thread at a time. Every entry
+ * point accepts a null record and then does nothing.
+ *
+ * Data: each setter copies the bytes at `data` at once, never more than
+ * `totalSize` bytes (and at most 1048576 per item; `bytes` then holds fewer
+ * bytes than `size` says). A null `data` is recorded as null and never read.
+ *
+ * Line format (one record, ASCII, ending in '\n'; fields separated by one
+ * space, always in this order):
+ *
+ *   line   = "SNOOPR" " pid=" dec " tid=" dec " fn=" text " id=" dec
+ *            " api=" dec " flags=" dec " params=" count " returns=" count
+ *            *( " " item )
+ *   count  = dec | "-"                  ; "-": End... was never called
+ *   item   = kind dec " name=" text " type=" dec " esize=" dec " size=" dec
+ *            [ " ok=" dec ] " bytes=" data [ " value=" value ]
+ *   kind   = "P"                        ; parameter (SnooprSetParam...)
+ *          | "R"                        ; return value (SnooprSetReturn...)
+ *          | "F"                        ; function return; only F has ok=
+ *   data   = "null" | *( 2 lower-case hex digits )   ; may be empty
+ *   text   = "(null)" | DQUOTE *char DQUOTE
+ *   char   = any byte 0x20..0x7e except '"' and '\'
+ *          | "\\" | "\"" | "\n" | "\r" | "\t" | "\x" 2 lower-case hex digits
+ *   value  = text                       ; type 45: the recorded bytes
+ *          | number *( "," number )     ; one per whole element recorded
+ *   number = decimal integer | "0x" lower-case hex (an address)
+ *          | a %.17g floating-point number, "nan", "inf" or "-inf"
+ *
+ * dec is a decimal integer, possibly negative, exactly as the caller passed
+ * it (index, type code, element size, size, counts). Items appear in the
+ * order of the setter calls, with the caller's indices.
+ *
+ * value= is present when the bytes can be decoded for the type code and
+ * the element size: text for 45; signed integers for 3, 7, 23, 97 and for
+ * the arrays 4 and 8 with their own element width; unsigned integers for 1,
+ * 21, 29 and 35; floating-point numbers for 19 and 20 (element size 8 or 4);
+ * addresses for 2, 14, 22, 24, 36 and 98, and for 4, 8 and 12 with element
+ * size 8. Integers take element sizes 1, 2, 4 and 8. A trailing partial
+ * element is not decoded. The hex bytes are the record; value= only makes
+ * them readable.
+ *
+ * Example:
+ *   SNOOPR pid=41 tid=41 fn="tovik_reset" id=23 api=21 flags=1 params=2
+ *   returns=2 P0 name="dummyerror" type=14 esize=8 size=8
+ *   bytes=0000000000000000 value=0x0 P1 name="dummysessn" type=45 esize=1
+ *   size=4 bytes=53696d31 value="Sim1" R0 name="dummyerror" type=45 esize=1
+ *   size=0 bytes= value="" F1 name=(null) type=23 esize=4 size=4 ok=1
+ *   bytes=00000000 value=0
+ * (one line; wrapped here). SnooprRecord.h parses such a line back.
+ */
+#ifndef SNOOPR_LOG_H
+#define SNOOPR_LOG_H
+
+#include <stdint.h>
+
+#define SNOOPR_EXPORT __attribute__((visibility("default")))
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opens a record; null while the mode flag is 0 or when out of memory. */
+SNOOPR_EXPORT void* SnooprGetCookie(int32_t apiType, int32_t functionId, int32_t flags,
+                                    const char* functionName);
+
+/* Adds parameter `index`: `totalSize` bytes at `data` of elements of
+ * `elementSize` bytes, with type code `typeCode`. */
+SNOOPR_EXPORT void SnooprSetParamElementSize_generic(void* cookie, int32_t index, const void* data,
+                                                     int32_t elementSize, int64_t totalSize,
+                                                     const char* name, int32_t typeCode);
+
+/* Records the number of parameters the caller logged. */
+SNOOPR_EXPORT void SnooprEndParams(void* cookie, int32_t count);
+
+/* Adds return value `index`, like the parameter setter. */
+SNOOPR_EXPORT void SnooprSetReturnElementSize_generic(void* cookie, int32_t index, const void* data,
+                                                      int32_t elementSize, int64_t totalSize,
+                                                      const char* name, int32_t typeCode);
+
+/* Adds the function's own return with its success flag. */
+SNOOPR_EXPORT void SnooprSetFuncReturnElementSize_generic(void* cookie, int32_t index,
+                                                          const void* data, int32_t elementSize,
+                                                          int64_t totalSize, const char* name,
+                                                          int32_t typeCode, int32_t succeeded);
+
+/* Records the number of returns and writes the record's line. The record
+ * stays allocated until SnooprFreeCookie. */
+SNOOPR_EXPORT void SnooprEndReturns(void** cookiePointer, int32_t count);
+
+/* Writes the line if that has not happened yet, then frees the record. */
+SNOOPR_EXPORT void SnooprFreeCookie(void* cookie);
+
+/* Address of the mode flag (0 off, anything else on). */
+SNOOPR_EXPORT int32_t* SnooprModeLocation(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
