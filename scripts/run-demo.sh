@@ -1,5 +1,13 @@
 #!/usr/bin/env bash
-# The main job: run the example programs against the built library.
+# The main job: a session on a simulated device, through the shipped
+# library, with the stand-in platform (engine, system configuration, device
+# plugins) and the I/O trace logger showing the API traffic.
 set -euo pipefail
 build=${1:-build}
-"$build"/examples/raise_report
+trace=$(mktemp)
+trap 'rm -f "$trace"' EXIT
+export LD_LIBRARY_PATH="$build/standins/plugins/full:$build/standins/snoopr:$build/lib"
+RECORDING_PLUGIN_ENGINE_SESSIONS=1 SNOOPR_ENABLE=1 SNOOPR_LOG_FILE="$trace" "$build"/examples/simulated_session
+echo
+echo "I/O trace of the run (one record per call):"
+cut -c1-240 "$trace"

@@ -182,9 +182,9 @@ ViStatus addAttribute(ViSession vi, ViAttr id, ViConstString name, T defaultValu
   return finish(vi, function, outcome);
 }
 
-AttributeValue defaultValue(const AttributeSpec& spec) {
-  const char* text = spec.defaultValue ? spec.defaultValue : "";
-  switch (spec.type) {
+AttributeValue defaultValue(const EngineAttribute& entry) {
+  const char* text = entry.defaultValue ? entry.defaultValue : "";
+  switch (entry.type) {
     case IVI_VAL_INT32:
       return static_cast<ViInt32>(std::strtol(text, nullptr, 0));
     case IVI_VAL_INT64:
@@ -217,9 +217,9 @@ IviAttrFlags accessFlags(Access access) {
 
 void addEngineAttributes(Session& session) {
   for (size_t i = 0; i < kEngineAttributeCount; ++i) {
-    const AttributeSpec& spec = kEngineAttributes[i];
-    session.attributes.emplace(spec.id,
-                               Attribute{spec.type, spec.name, accessFlags(spec.access), defaultValue(spec)});
+    const EngineAttribute& entry = kEngineAttributes[i];
+    session.attributes.emplace(entry.id,
+                               Attribute{entry.type, entry.name, accessFlags(entry.access), defaultValue(entry)});
   }
 }
 
@@ -403,8 +403,8 @@ ViStatus Ivi_GetAttributeName(ViSession vi, ViAttr attributeId, ViChar attribute
       } else if (session != nullptr) {
         auto found = session->attributes.find(attributeId);
         if (found != session->attributes.end()) name = found->second.name;
-      } else if (const AttributeSpec* spec = findEngineAttribute(attributeId)) {
-        name = spec->name;  // session 0 knows the engine's own attributes
+      } else if (const EngineAttribute* entry = findEngineAttribute(attributeId)) {
+        name = entry->name;  // session 0 knows the engine's own attributes
       }
       if (!outcome.badSession && name.empty())
         outcome = problem(IVI_ERROR_INVALID_ATTRIBUTE, function, attributeText(attributeId) + " is not known");

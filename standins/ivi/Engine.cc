@@ -155,7 +155,7 @@ ViStatus fillBuffer(const std::string& text, ViInt32 size, ViChar* buffer) {
   return needed > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<ViStatus>(needed);
 }
 
-const AttributeSpec* findEngineAttribute(ViAttr id) {
+const EngineAttribute* findEngineAttribute(ViAttr id) {
   for (size_t i = 0; i < kEngineAttributeCount; ++i)
     if (kEngineAttributes[i].id == id) return &kEngineAttributes[i];
   return nullptr;

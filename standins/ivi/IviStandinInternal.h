@@ -12,7 +12,7 @@ namespace ivistandin {
 // Who may write an engine attribute (see tables/ivi_engine.table).
 enum class Access { kRw, kDriver, kRo };
 
-struct AttributeSpec {
+struct EngineAttribute {
   ViAttr id;
   ViInt32 type;
   const char* name;
@@ -21,9 +21,9 @@ struct AttributeSpec {
   const char* defaultValue;  // initial value as text, or null
 };
 
-extern const AttributeSpec kEngineAttributes[];
+extern const EngineAttribute kEngineAttributes[];
 extern const size_t kEngineAttributeCount;
-const AttributeSpec* findEngineAttribute(ViAttr id);
+const EngineAttribute* findEngineAttribute(ViAttr id);
 
 struct StatusMessage {
   ViStatus code;

@@ -20,10 +20,10 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 namespace {
 
-const AttributeSpec* findOption(std::string_view key) {
+const EngineAttribute* findOption(std::string_view key) {
   for (size_t i = 0; i < kEngineAttributeCount; ++i) {
-    const AttributeSpec& spec = kEngineAttributes[i];
-    if (spec.optionKey != nullptr && equalsIgnoringAsciiCase(key, spec.optionKey)) return &spec;
+    const EngineAttribute& entry = kEngineAttributes[i];
+    if (entry.optionKey != nullptr && equalsIgnoringAsciiCase(key, entry.optionKey)) return &entry;
   }
   return nullptr;
 }
@@ -64,7 +64,7 @@ ParsedOptions parseOptionString(const char* text) {
       return failure(IVI_ERROR_MISSING_OPTION_NAME, "option string entry " + quoted + " has no option name");
     if (equals == std::string_view::npos)
       return failure(IVI_ERROR_MISSING_OPTION_VALUE, "option string entry " + quoted + " has no '=' and value");
-    const AttributeSpec* option = findOption(key);
+    const EngineAttribute* option = findOption(key);
     if (option == nullptr)
       return failure(IVI_ERROR_BAD_OPTION_NAME, "unknown option " + quoted);
     for (const OptionSetting& earlier : result.settings)

@@ -11,7 +11,7 @@
 namespace ivistandin {
 
 struct OptionSetting {
-  const AttributeSpec* attribute;
+  const EngineAttribute* attribute;
   std::string value;  // "1" or "0" for booleans, the raw text for DriverSetup
 };
 

@@ -12,7 +12,7 @@ using namespace ivistandin;
 
 namespace {
 
-// Runs `body` on the queue of `vi` under the engine mutex; false when `vi`
+// Runs `body` on session `vi` under the engine mutex; false when `vi`
 // is not a session.
 template <typename Body>
 bool withSession(ViSession vi, Body&& body) {
@@ -181,12 +181,13 @@ ViStatus Ivi_ParamPositionError(ViInt32 parameterPosition) {
 ViStatus Ivi_GetInfoFromResourceName(ViConstString resourceName, ViConstString optionString,
                                      ViChar newResourceName[], ViChar newOptionString[], ViBoolean* isLogicalName) {
   IVISTANDIN_ENTRY(0);
-  static const char* const kNames[] = {"(resourceName)", "(optionString)", "(newResourceName)",
-                                       "(newOptionString)", "(isLogicalName)"};
-  const void* required[] = {resourceName, "", newResourceName, newOptionString, isLogicalName};
-  for (int i = 0; i < 5; ++i)
-    if (required[i] == nullptr)
-      return failParameter(0, IVI_ERROR_NULL_POINTER, i + 1, function, (std::string(kNames[i]) + " is NULL").c_str());
+  // The option string is optional (NULL: ""), everything else required.
+  if (resourceName == nullptr) return failParameter(0, IVI_ERROR_NULL_POINTER, 1, function, "(resourceName) is NULL");
+  if (newResourceName == nullptr)
+    return failParameter(0, IVI_ERROR_NULL_POINTER, 3, function, "(newResourceName) is NULL");
+  if (newOptionString == nullptr)
+    return failParameter(0, IVI_ERROR_NULL_POINTER, 4, function, "(newOptionString) is NULL");
+  if (isLogicalName == nullptr) return failParameter(0, IVI_ERROR_NULL_POINTER, 5, function, "(isLogicalName) is NULL");
   *isLogicalName = VI_FALSE;
   return guarded(0, [&] {
     const LogicalNameLookup lookup = lookUpLogicalName(resourceName);

@@ -34,6 +34,11 @@ extern "C" {
 #define RECORDING_PLUGIN_POSITIVE_CLOSE_RESULT ((ViStatus)0x3FFA4001)
 /* The handle session-creating entries write until a test sets another. */
 #define RECORDING_PLUGIN_DEFAULT_HANDLE ((ViSession)1)
+/* setNextHandle(RECORDING_PLUGIN_FRESH_HANDLES): every session-creating call
+ * gets a handle of its own, counting up from RECORDING_PLUGIN_FIRST_FRESH_HANDLE
+ * (for tests that open sessions from several threads). */
+#define RECORDING_PLUGIN_FRESH_HANDLES ((ViSession)0)
+#define RECORDING_PLUGIN_FIRST_FRESH_HANDLE ((ViSession)0x10000)
 
 /* One argument: its bytes, zero-extended into `bits`, and its width. */
 typedef struct {

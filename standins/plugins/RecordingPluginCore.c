@@ -5,6 +5,8 @@
 #include <pthread.h>
 #include <stdlib.h>
 
+#include "ivi_engine.h"
+
 #ifndef RP_CLOSE_POINTER_RESULT
 #define RP_CLOSE_POINTER_RESULT 0
 #endif
@@ -66,12 +68,25 @@ void rp_closeFunctionReceived(ViAddr closeFunction) {
   if (hook) hook(context); /* unlocked: the hook may call entries */
 }
 
+/* With RECORDING_PLUGIN_ENGINE_SESSIONS set in the environment, sessions
+ * that no test chose a handle for are real engine sessions, as a device
+ * plugin's are (the demo runs this way). */
+static ViSession engineSession(void) {
+  ViSession vi = RECORDING_PLUGIN_DEFAULT_HANDLE;
+  const char* wanted = getenv("RECORDING_PLUGIN_ENGINE_SESSIONS");
+  if (wanted && wanted[0] && wanted[0] != '0') {
+    if (Ivi_SpecificDriverNew("tovik", "Simulate=1", &vi) < 0) vi = RECORDING_PLUGIN_DEFAULT_HANDLE;
+  }
+  return vi;
+}
+
 ViSession rp_nextHandle(void) {
+  static ViSession lastFresh = RECORDING_PLUGIN_FIRST_FRESH_HANDLE - 1;
   ViSession handle;
   pthread_mutex_lock(&gLock);
-  handle = gNextHandle;
+  handle = gNextHandle == RECORDING_PLUGIN_FRESH_HANDLES ? ++lastFresh : gNextHandle;
   pthread_mutex_unlock(&gLock);
-  return handle;
+  return handle == RECORDING_PLUGIN_DEFAULT_HANDLE ? engineSession() : handle;
 }
 
 static void controlReset(void) {

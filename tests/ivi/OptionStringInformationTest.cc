@@ -8,6 +8,7 @@
 #include <string>
 
 #include "IviStandin.h"
+#include "ivi/IviWrapper.h"
 #include "ivi/OptionStringInformation.h"
 #include "status/Exception.h"
 

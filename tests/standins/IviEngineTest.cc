@@ -2,11 +2,14 @@
 // information, logical names, interchange strings, locks and hooks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <ostream>
 #include <string>
 
 #include <unistd.h>
@@ -19,6 +22,18 @@ using ivitest::driverSetupOf;
 using ivitest::EngineTest;
 using ivitest::openSession;
 using ivitest::peekErrorInfo;
+
+// A message-sized buffer followed by guard bytes that a call must not touch.
+struct GuardedBuffer {
+  GuardedBuffer() {
+    std::fill(std::begin(text), std::end(text), '#');
+    std::fill(std::begin(guard), std::end(guard), '#');
+  }
+  bool guardIntact() const { return std::count(std::begin(guard), std::end(guard), '#') == sizeof guard; }
+
+  char text[IVI_MAX_MESSAGE_BUF_SIZE];
+  char guard[8];
+};
 
 ViBoolean booleanOf(ViSession vi, ViAttr id) {
   ViBoolean value = 7;
@@ -317,14 +332,10 @@ TEST_F(EngineTest, LongElaborationsAreCut) {
   const std::string text(2000, 'e');
   ASSERT_EQ(Ivi_SetErrorInfo(0, VI_FALSE, IVI_ERROR_INVALID_VALUE, 0, text.c_str()), VI_SUCCESS);
   EXPECT_EQ(peekErrorInfo(0).elaboration, text.substr(0, IVI_MAX_ERROR_ELABORATION_SIZE - 1));
-  struct {
-    char elaboration[IVI_MAX_MESSAGE_BUF_SIZE];
-    char guard[8];
-  } buffers;
-  std::memset(&buffers, '#', sizeof buffers);
-  ASSERT_EQ(Ivi_GetErrorInfo(0, nullptr, nullptr, buffers.elaboration), VI_SUCCESS);
-  EXPECT_EQ(std::strlen(buffers.elaboration), IVI_MAX_MESSAGE_BUF_SIZE - 1u);
-  EXPECT_EQ(std::string(buffers.guard, sizeof buffers.guard), std::string(8, '#'));
+  GuardedBuffer elaboration;
+  ASSERT_EQ(Ivi_GetErrorInfo(0, nullptr, nullptr, elaboration.text), VI_SUCCESS);
+  EXPECT_EQ(std::strlen(elaboration.text), IVI_MAX_MESSAGE_BUF_SIZE - 1u);
+  EXPECT_TRUE(elaboration.guardIntact());
 }
 
 TEST_F(EngineTest, ParamPositionErrorsAreDistinct) {
@@ -369,6 +380,14 @@ class LogicalNameTest : public EngineTest {
     ViStatus status;
     std::string resource, options;
     ViBoolean logical;
+
+    bool operator==(const Info& other) const {
+      return status == other.status && resource == other.resource && options == other.options &&
+             logical == other.logical;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const Info& info) {
+      return out << info.status << " '" << info.resource << "' '" << info.options << "' " << info.logical;
+    }
   };
   Info lookUp(const char* name, const char* options = "Cache=0") {
     char resource[IVI_MAX_MESSAGE_BUF_SIZE] = {}, configured[IVI_MAX_MESSAGE_BUF_SIZE] = {};
@@ -390,43 +409,25 @@ TEST_F(LogicalNameTest, ConfiguredNameGivesItsResourceAndOptions) {
       "; a second one without options\n"
       "[LogicalName Other]\n"
       "resourcename=TCPIP0::10.0.0.1::INSTR\n");
-  const Info fgen = lookUp("myFGEN");
-  EXPECT_EQ(fgen.status, VI_SUCCESS);
-  EXPECT_EQ(fgen.resource, "PXI1Slot2");
-  EXPECT_EQ(fgen.options, "Simulate=1, DriverSetup=Model:GA");
-  EXPECT_EQ(fgen.logical, VI_TRUE);
-  const Info other = lookUp("Other");
-  EXPECT_EQ(other.resource, "TCPIP0::10.0.0.1::INSTR");
-  EXPECT_EQ(other.options, "");
-
-  const Info physical = lookUp("PXI1Slot3");
-  EXPECT_EQ(physical.status, VI_SUCCESS);
-  EXPECT_EQ(physical.resource, "PXI1Slot3");
-  EXPECT_EQ(physical.options, "Cache=0");
-  EXPECT_EQ(physical.logical, VI_FALSE);
+  EXPECT_EQ(lookUp("myFGEN"), (Info{VI_SUCCESS, "PXI1Slot2", "Simulate=1, DriverSetup=Model:GA", VI_TRUE}));
+  EXPECT_EQ(lookUp("Other"), (Info{VI_SUCCESS, "TCPIP0::10.0.0.1::INSTR", "", VI_TRUE}));
+  EXPECT_EQ(lookUp("PXI1Slot3"), (Info{VI_SUCCESS, "PXI1Slot3", "Cache=0", VI_FALSE}));
 }
 
 TEST_F(LogicalNameTest, MissingFileMeansNoLogicalNames) {
-  const Info info = lookUp("MyFgen", nullptr);
-  EXPECT_EQ(info.status, VI_SUCCESS);
-  EXPECT_EQ(info.resource, "MyFgen");
-  EXPECT_EQ(info.options, "");
-  EXPECT_EQ(info.logical, VI_FALSE);
+  EXPECT_EQ(lookUp("MyFgen", nullptr), (Info{VI_SUCCESS, "MyFgen", "", VI_FALSE}));
 }
 
 TEST_F(LogicalNameTest, LongNamesStayInsideTheBuffers) {
   const std::string name(300, 'n');
-  struct {
-    char resource[IVI_MAX_MESSAGE_BUF_SIZE];
-    char guard[8];
-  } buffers;
-  std::memset(&buffers, '#', sizeof buffers);
-  char options[IVI_MAX_MESSAGE_BUF_SIZE];
+  GuardedBuffer resource, options;
   ViBoolean logical = 0;
-  ASSERT_EQ(Ivi_GetInfoFromResourceName(name.c_str(), name.c_str(), buffers.resource, options, &logical), VI_SUCCESS);
-  EXPECT_EQ(std::string(buffers.resource), name.substr(0, 255));
-  EXPECT_EQ(std::string(options), name.substr(0, 255));
-  EXPECT_EQ(std::string(buffers.guard, sizeof buffers.guard), std::string(8, '#'));
+  ASSERT_EQ(Ivi_GetInfoFromResourceName(name.c_str(), name.c_str(), resource.text, options.text, &logical),
+            VI_SUCCESS);
+  EXPECT_EQ(std::string(resource.text), name.substr(0, 255));
+  EXPECT_EQ(std::string(options.text), name.substr(0, 255));
+  EXPECT_TRUE(resource.guardIntact());
+  EXPECT_TRUE(options.guardIntact());
 }
 
 TEST_F(LogicalNameTest, InvalidConfigurationIsAnError) {

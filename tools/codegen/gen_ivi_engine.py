@@ -264,7 +264,7 @@ def standin_source(table):
     out = ["// The IVI engine stand-in's generated part: lookup tables and a stub for",
            "// every function the stand-in does not implement. %s" % HEADER_NOTE,
            '#include "IviStandinInternal.h"', "", "namespace ivistandin {", "",
-           "const AttributeSpec kEngineAttributes[] = {"]
+           "const EngineAttribute kEngineAttributes[] = {"]
     for name, _, value_type, access, option, default in table.attributes:
         out.append("    {%s, %s, %s, Access::k%s, %s, %s}," % (
             name, VALUE_TYPES[value_type], c_string(name), access.capitalize(),
