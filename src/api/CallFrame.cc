@@ -227,8 +227,9 @@ void CallFrame::epilogue() noexcept {
 
 void CallFrame::outputText(const char* name, const char* text, int64_t bound) noexcept {
   if (!text) return;
-  const size_t limit = bound > 0 ? static_cast<size_t>(bound) : 0;
-  returned(name, text, 1, static_cast<int64_t>(boundedLength(text, limit)), kTextCode);
+  // A negative size is the caller's promise of room for the whole text.
+  const size_t length = bound < 0 ? std::strlen(text) : boundedLength(text, static_cast<size_t>(bound));
+  returned(name, text, 1, static_cast<int64_t>(length), kTextCode);
 }
 
 void CallFrame::outputBytes(const char* name, const void* data, int32_t elementSize,

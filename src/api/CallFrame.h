@@ -88,6 +88,8 @@ class CallFrame {
   void output(const char* starredName, const T* data, int32_t code) noexcept {
     if (data) returned(starredName, data, sizeof *data, sizeof *data, code);
   }
+  // An output text up to its terminating zero, reading at most `bound`
+  // bytes (the caller's buffer size; negative: the caller sized it to fit).
   void outputText(const char* name, const char* text, int64_t bound) noexcept;
   void outputBytes(const char* name, const void* data, int32_t elementSize, int64_t count,
                    int32_t code) noexcept;

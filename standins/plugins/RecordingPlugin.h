@@ -9,14 +9,12 @@
  * address it receives and runs the load hook.
  *
  * A test reaches the control block of a loaded library through
- *   void* library = dlopen("libtovikpal.so", RTLD_NOW | RTLD_NOLOAD);
- *   RecordingPluginControlFunction get =
- *       (RecordingPluginControlFunction)dlsym(library, RECORDING_PLUGIN_CONTROL_SYMBOL);
- *   const RecordingPluginControl* control = get();
+ *   const RecordingPluginControl* control = RecordingPlugin_find("libtovikpal.so");
  */
 #ifndef RECORDING_PLUGIN_H
 #define RECORDING_PLUGIN_H
 
+#include <dlfcn.h>
 #include <stdint.h>
 
 #include "tovik_vitypes.h"
@@ -72,6 +70,18 @@ typedef struct {
 } RecordingPluginControl;
 
 typedef const RecordingPluginControl* (*RecordingPluginControlFunction)(void);
+
+#ifdef RTLD_NOLOAD
+/* The control block of a recording plugin the process has already loaded
+ * (by its family file name, e.g. "libtovikpal.so"), or null. */
+static inline const RecordingPluginControl* RecordingPlugin_find(const char* file) {
+  void* library = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
+  RecordingPluginControlFunction get;
+  if (!library) return 0;
+  *(void**)(&get) = dlsym(library, RECORDING_PLUGIN_CONTROL_SYMBOL);
+  return get ? get() : 0;
+}
+#endif
 
 #ifdef __cplusplus
 }

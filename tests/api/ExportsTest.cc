@@ -101,14 +101,6 @@ class ArgumentSource {
 
 namespace {
 
-const RecordingPluginControl* pluginControl(const char* file) {
-  void* library = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
-  if (!library) return nullptr;
-  auto get = reinterpret_cast<RecordingPluginControlFunction>(
-      dlsym(library, RECORDING_PLUGIN_CONTROL_SYMBOL));
-  return get ? get() : nullptr;
-}
-
 bool forwardsToAnEntry(const catalogue::Export& e) {
   const std::string frame = e.frame;
   const std::string symbol = e.symbol;
@@ -150,8 +142,8 @@ void expectItem(const snoopr::Item& item, int32_t index, const std::string& name
 }
 
 TEST_F(ExportsTest, EveryForwardingExportPassesArgumentsAndTracesThem) {
-  const RecordingPluginControl* pal = pluginControl("libtovikpal.so");
-  const RecordingPluginControl* remote = pluginControl("libtovikremote.so");
+  const RecordingPluginControl* pal = RecordingPlugin_find("libtovikpal.so");
+  const RecordingPluginControl* remote = RecordingPlugin_find("libtovikremote.so");
   ASSERT_NE(pal, nullptr);
   ASSERT_NE(remote, nullptr);
   int covered = 0;

@@ -12,11 +12,7 @@ namespace {
 [[maybe_unused]] constexpr const char* kSimulated = "Simulate=1,DriverSetup=Model:GE";
 
 [[maybe_unused]] const RecordingPluginControl* pal() {
-  void* library = dlopen("libtovikpal.so", RTLD_NOW | RTLD_NOLOAD);
-  auto get = library ? reinterpret_cast<RecordingPluginControlFunction>(
-                           dlsym(library, RECORDING_PLUGIN_CONTROL_SYMBOL))
-                     : nullptr;
-  return get ? get() : nullptr;
+  return RecordingPlugin_find("libtovikpal.so");
 }
 
 #if defined(TOVIK_PLUGIN_WITHOUT_CLOSE)

@@ -21,10 +21,8 @@ TEST(SessionStress, ThreadsOpenCallAndCloseAtOnce) {
   ViSession first = 0;
   ASSERT_EQ(tovik_InitWithOptions("", VI_FALSE, VI_FALSE, kSimulated, &first), 0);
   ASSERT_EQ(tovik_close(first), 0);
-  void* pal = dlopen("libtovikpal.so", RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(pal, nullptr);
-  auto control = reinterpret_cast<RecordingPluginControlFunction>(
-      dlsym(pal, RECORDING_PLUGIN_CONTROL_SYMBOL))();
+  const RecordingPluginControl* control = RecordingPlugin_find("libtovikpal.so");
+  ASSERT_NE(control, nullptr);
   control->setNextHandle(RECORDING_PLUGIN_FRESH_HANDLES);
 
   std::atomic<bool> stop{false};

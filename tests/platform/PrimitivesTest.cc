@@ -87,12 +87,13 @@ TEST(ReaderWriterLock, ReadersShareAndWritersWait) {
   lock.create(status);
   ASSERT_EQ(status.code, 0);
   std::atomic<bool> writerIn{false};
+  std::thread writer;
   {
     voapal::ReadSection first(lock);
     voapal::ReadSection nested(lock);
     std::thread otherReader([&] { voapal::ReadSection other(lock); });
     otherReader.join();  // would hang if readers excluded each other
-    std::thread writer([&] {
+    writer = std::thread([&] {
       voapal::WriteSection write(lock);
       writerIn = true;
     });
@@ -102,9 +103,8 @@ TEST(ReaderWriterLock, ReadersShareAndWritersWait) {
       voapal::ReadSection leaving(lock);
     }
     EXPECT_FALSE(writerIn.load());
-    writer.detach();
   }
-  for (int i = 0; i < 200 && !writerIn; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  writer.join();  // the last reader left: the writer gets in
   EXPECT_TRUE(writerIn.load());
 }
 
