@@ -23,11 +23,11 @@ namespace trace = iotracetools;
 
 namespace {
 
-constexpr int32_t kApiType = 21;
-constexpr int32_t kRecordFlags = 1;
-constexpr int32_t kAddressCode = 14;
-constexpr int32_t kTextCode = 45;
-constexpr int32_t kStatusCode = 23;
+constexpr int32_t kApiType = trace::kTraceApiType;
+constexpr int32_t kRecordFlags = trace::kTraceRecordFlags;
+constexpr int32_t kAddressCode = trace::kTraceTypeAddress;
+constexpr int32_t kTextCode = trace::kTraceTypeText;
+constexpr int32_t kStatusCode = trace::kTraceTypeStatus;
 constexpr uint32_t kRecordFlagsForTranslation =
     miivi::kTranslateDefault | miivi::kDynamicDescription | miivi::kNestedErrors;
 constexpr const char* kNoDescription = "Could not retrieve error description.";
@@ -259,7 +259,5 @@ tovik::Plugin& sessionPlugin(ViSession vi) {
   tovik::Plugin* plugin = miivi::sessionRegistry().lookup(vi)->plugin();
   return *plugin;
 }
-
-void raiseNotSupported() { TOVIK_RAISE(voerr::codes::kFunctionNotSupported).throwIt(); }
 
 }  // namespace api

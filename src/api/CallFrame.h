@@ -139,7 +139,4 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
 // process, and no registry lock or reference is held while one runs.
 tovik::Plugin& sessionPlugin(ViSession vi);
 
-// 0xBFFA0011: the plugin lacks the entry.
-[[noreturn]] void raiseNotSupported();
-
 }  // namespace api

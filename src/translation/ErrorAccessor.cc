@@ -7,15 +7,16 @@
 
 #include "ivi/IviWrapper.h"
 #include "ivi/IviWrapperFactory.h"
+#include "ivi_engine.h"
 #include "status/Raise.h"
 
 namespace miivi {
 
 namespace {
 
-constexpr ViAttr kPrimaryErrorAttribute = 1050101;
-constexpr ViAttr kSecondaryErrorAttribute = 1050102;
-constexpr ViAttr kElaborationAttribute = 1050103;
+constexpr ViAttr kPrimaryErrorAttribute = IVI_ATTR_PRIMARY_ERROR;
+constexpr ViAttr kSecondaryErrorAttribute = IVI_ATTR_SECONDARY_ERROR;
+constexpr ViAttr kElaborationAttribute = IVI_ATTR_ERROR_ELABORATION;
 constexpr int32_t kSizeQueryBuffer = 4096;
 
 // Appends into a caller's buffer without ever writing past it; a buffer to
