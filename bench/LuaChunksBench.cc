@@ -7,9 +7,9 @@
 #include <lua.hpp>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "luatranslator/EmbeddedChunks.h"
+#include "luatranslator/Preload.h"
 
 namespace {
 
@@ -20,20 +20,6 @@ lua_State* freshState() {
   }
   luaL_openlibs(L);
   return L;
-}
-
-void preload(lua_State* L, voxlatorlua::EmbeddedChunks chunks) {
-  lua_getglobal(L, "package");
-  lua_getfield(L, -1, "preload");
-  for (const voxlatorlua::EmbeddedChunk& chunk : chunks) {
-    if (luaL_loadbuffer(L, reinterpret_cast<const char*>(chunk.bytes), chunk.size, chunk.name) != 0) {
-      std::abort();
-    }
-    lua_pushlstring(L, chunk.name, std::strrchr(chunk.name, '.') - chunk.name);
-    lua_insert(L, -2);
-    lua_rawset(L, -3);
-  }
-  lua_pop(L, 2);
 }
 
 void BM_FreshStateOnly(benchmark::State& state) {
@@ -53,7 +39,9 @@ void BM_FreshStateWithChunks(benchmark::State& state, voxlatorlua::EmbeddedChunk
   }
   for (auto _ : state) {
     lua_State* L = freshState();
-    preload(L, chunks);
+    if (voxlatorlua::preloadChunks(L, chunks) != 0) {
+      std::abort();
+    }
     benchmark::DoNotOptimize(L);
     lua_close(L);
   }

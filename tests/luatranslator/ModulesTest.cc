@@ -15,6 +15,7 @@
 
 #include "LuaTestSupport.h"
 #include "luatranslator/EmbeddedChunks.h"
+#include "luatranslator/Preload.h"
 #include "luatranslator/Stdint.h"
 
 extern "C" {
@@ -109,26 +110,11 @@ class ModulesTest : public ::testing::TestWithParam<Variant> {
     ASSERT_TRUE(run(L(), "package.loaded.cjson = cjson").ok);
     Outcome stubs = run(L(), kHostStubs);
     ASSERT_TRUE(stubs.ok) << stubs.text;
-    preload();
+    ASSERT_EQ(preloadChunks(L(), chunksOf(GetParam())), 0);
+    ASSERT_EQ(lua_gettop(L()), 0);
     Outcome setup = run(L(), std::string("require('voxlatorlua') voxlatorlua_setupEnv('mxlator_tovik', '") +
                                  kRegistration + "')");
     ASSERT_TRUE(setup.ok) << setup.text;
-  }
-
-  // The chunks under their preload keys (the chunk name cut at its last '.').
-  void preload() {
-    lua_getglobal(L(), "package");
-    lua_getfield(L(), -1, "preload");
-    for (const EmbeddedChunk& chunk : chunksOf(GetParam())) {
-      char key[64] = {};
-      std::size_t length = std::strrchr(chunk.name, '.') - chunk.name;
-      ASSERT_LT(length, sizeof key);
-      std::memcpy(key, chunk.name, length);
-      int rc = luaL_loadbuffer(L(), reinterpret_cast<const char*>(chunk.bytes), chunk.size, chunk.name);
-      ASSERT_EQ(rc, 0) << chunk.name << ": " << lua_tostring(L(), -1);
-      lua_setfield(L(), -2, key);
-    }
-    lua_pop(L(), 2);
   }
 
   std::string eval(const std::string& code) {
