@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake python3 pkg-config
   clang libclang-rt-14-dev
-  liblua5.1-0-dev lua-cjson-dev lua-filesystem-dev lua-dkjson
+  liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
   libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   unicode-data util-linux
