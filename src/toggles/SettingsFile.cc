@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 namespace runtime_toggles {
 
@@ -67,12 +68,32 @@ int lineSuffix(std::string_view key, size_t& baseLength) {
 
 }  // namespace
 
-void SettingsFile::Section::put(std::string_view key, std::string value) {
-  const auto [slot, added] = index.emplace(normalise(key), entries.size());
-  if (added) {
-    entries.push_back(Entry{std::string(key), std::move(value)});
+const SettingsFile::Entry* SettingsFile::Section::find(std::string_view normalisedKey) const {
+  if (index.empty()) {
+    for (const Entry& entry : entries) {
+      if (entry.key == normalisedKey) return &entry;
+    }
+    return nullptr;
+  }
+  const auto slot = index.find(normalisedKey);
+  return slot == index.end() ? nullptr : &entries[slot->second];
+}
+
+void SettingsFile::Section::put(std::string normalisedKey, std::string value) {
+  if (const Entry* existing = find(normalisedKey)) {
+    entries[static_cast<size_t>(existing - entries.data())].value = std::move(value);
+    return;
+  }
+  const bool reallocates = entries.size() == entries.capacity();
+  entries.push_back(Entry{std::move(normalisedKey), std::move(value)});
+  if (entries.size() <= kLinearLimit) return;
+  if (index.empty() || reallocates) {
+    // The views follow the keys: (re)index when the entries moved.
+    index.clear();
+    index.reserve(entries.capacity());
+    for (size_t i = 0; i < entries.size(); ++i) index.emplace(entries[i].key, i);
   } else {
-    entries[slot->second].value = std::move(value);
+    index.emplace(entries.back().key, entries.size() - 1);
   }
 }
 
@@ -84,13 +105,14 @@ void SettingsFile::Section::joinLineRuns() {
   for (const Entry& e : entries) anyRun = anyRun || lineSuffix(e.key, baseLength) == 1;
   if (!anyRun) return;
   Section joined;
+  joined.entries.reserve(entries.size());
   for (size_t i = 0; i < entries.size();) {
     if (lineSuffix(entries[i].key, baseLength) != 1) {
-      joined.put(entries[i].key, std::move(entries[i].value));
+      joined.put(std::move(entries[i].key), std::move(entries[i].value));
       ++i;
       continue;
     }
-    const std::string_view base = std::string_view(entries[i].key).substr(0, baseLength);
+    std::string base(trimRight(std::string_view(entries[i].key).substr(0, baseLength)));
     std::string value = std::move(entries[i].value);
     size_t next = i + 1;
     size_t ignored = 0;
@@ -98,7 +120,7 @@ void SettingsFile::Section::joinLineRuns() {
       value += entries[next].value;
       ++next;
     }
-    joined.put(base, std::move(value));
+    joined.put(std::move(base), std::move(value));
     i = next;
   }
   *this = std::move(joined);
@@ -204,21 +226,24 @@ void SettingsFile::parseLine(std::string_view line, size_t& current) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
     value = value.substr(1, value.size() - 2);
   }
-  sections_[current].put(key, std::string(value));
+  sections_[current].put(normalise(key), std::string(value));
 }
 
 size_t SettingsFile::openSection(std::string_view name) {
+  // A section's index views its entries' keys; they stay valid only if a
+  // growing list of sections moves each section's storage instead of
+  // copying it.
+  static_assert(std::is_nothrow_move_constructible_v<Section>);
   const auto [slot, added] = sectionIndex_.emplace(normalise(name), sections_.size());
   if (added) sections_.emplace_back();
   return slot->second;
 }
 
 const std::string* SettingsFile::entry(std::string_view section, std::string_view key) const {
-  const auto found = sectionIndex_.find(normalise(section));
-  if (found == sectionIndex_.end()) return nullptr;
-  const Section& s = sections_[found->second];
-  const auto slot = s.index.find(normalise(key));
-  return slot == s.index.end() ? nullptr : &s.entries[slot->second].value;
+  const auto slot = sectionIndex_.find(normalise(section));
+  if (slot == sectionIndex_.end()) return nullptr;
+  const Entry* found = sections_[slot->second].find(normalise(key));
+  return found ? &found->value : nullptr;
 }
 
 bool SettingsFile::hasEntry(std::string_view section, std::string_view key) const {

@@ -49,17 +49,20 @@ class SettingsFile {
 
  private:
   struct Entry {
-    std::string key;
+    std::string key;  // normalised
     std::string value;
   };
 
   // Entries in the order of their first appearance; a repeated key replaces
-  // the value in place.
+  // the value in place. Small sections are searched in order, larger ones
+  // through an index built once they grow past kLinearLimit.
   struct Section {
+    static constexpr size_t kLinearLimit = 16;
     std::vector<Entry> entries;
-    std::unordered_map<std::string, size_t> index;  // normalised key -> entry
+    std::unordered_map<std::string_view, size_t> index;  // views of entries' keys
 
-    void put(std::string_view key, std::string value);
+    const Entry* find(std::string_view normalisedKey) const;
+    void put(std::string normalisedKey, std::string value);
     void joinLineRuns();
   };
 
