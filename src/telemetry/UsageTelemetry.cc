@@ -1,13 +1,17 @@
 // Choosing between the recording and the inert usage logger.
 #include "telemetry/UsageTelemetry.h"
 
+#include <cxxabi.h>
+
 #include "toggles/RuntimeFeatureToggles.h"
 
 namespace telemetry {
 
-bool usageTelemetryEnabled() noexcept {
+bool usageTelemetryEnabled() {
   try {
     return tovikfeaturetoggles::featureToggles().usageTelemetryEnabled();
+  } catch (abi::__forced_unwind&) {
+    throw;  // a cancelled thread
   } catch (...) {
     return false;  // toggles that cannot be built allow nothing
   }
@@ -18,7 +22,7 @@ std::unique_ptr<SessionLogger> createSessionLogger() {
   return std::make_unique<SessionLogger>();
 }
 
-SessionLogger& processLogger() noexcept {
+SessionLogger& processLogger() {
   static RecordingLogger recordingLogger;
   static SessionLogger inertLogger;
   static SessionLogger* const chosen =

@@ -1,7 +1,8 @@
 // Usage-telemetry hooks and the loggers they report to. No collection
 // library is present, so a recording logger only counts events in process
 // memory; when the "CEIP" feature toggle is off an inert logger is chosen
-// instead. Hooks never fail, never lock and never allocate.
+// instead. Hooks never fail, never lock and never allocate; only the first
+// use of the process logger reads the settings file.
 #pragma once
 
 #include <atomic>
@@ -47,15 +48,17 @@ class RecordingLogger final : public SessionLogger {
 };
 
 // Whether usage telemetry may be collected: the feature toggle, read once
-// per process; false when the toggles cannot even be built.
-bool usageTelemetryEnabled() noexcept;
+// per process; false when the toggles cannot even be built. Throws nothing,
+// but a thread cancelled while the settings file is read unwinds through it
+// (so do the two functions below and the hooks that use the process logger).
+bool usageTelemetryEnabled();
 
 // A new session's logger: recording when telemetry is enabled, else inert.
 std::unique_ptr<SessionLogger> createSessionLogger();
 
 // The process-wide logger of plugin loads and the runtime environment,
 // chosen like a session's on first use.
-SessionLogger& processLogger() noexcept;
+SessionLogger& processLogger();
 
 // The hooks at their call sites. A null logger (a lookup that must report
 // nothing) is skipped.
@@ -76,10 +79,10 @@ inline void instrumentUsed(SessionLogger* logger, const char* /*productName*/,
                            const char* /*serialNumber*/, int /*simulationKind*/) noexcept {
   report(logger, Event::kInstrumentUsed);
 }
-inline void pluginLoaded(const char* /*libraryFile*/) noexcept {
+inline void pluginLoaded(const char* /*libraryFile*/) {
   processLogger().record(Event::kPluginLoaded);
 }
-inline void runtimeEnvironment(const char* /*name*/, const char* /*version*/) noexcept {
+inline void runtimeEnvironment(const char* /*name*/, const char* /*version*/) {
   processLogger().record(Event::kRuntimeEnvironment);
 }
 

@@ -21,9 +21,14 @@ RuntimeFeatureToggles::RuntimeFeatureToggles()
 }
 
 void RuntimeFeatureToggles::reload() {
+  // After the store's reload, so no answer read before it is published; and
+  // also when a cancelled thread unwinds out of it with the store cleared.
+  struct Invalidation {
+    runtime_toggles::PublishedAnswer& answer;
+    ~Invalidation() { answer.invalidate(); }
+  } invalidation{usageTelemetry_};
   voerr::PlatformStatus ignored;
   toggles_.reload(ignored);
-  usageTelemetry_.invalidate();
 }
 
 bool RuntimeFeatureToggles::usageTelemetryEnabled() {

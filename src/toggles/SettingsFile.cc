@@ -66,6 +66,14 @@ int lineSuffix(std::string_view key, size_t& baseLength) {
   return number == "1" ? 1 : 2;
 }
 
+// Closes the file however load() is left, a thread's cancellation included.
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 }  // namespace
 
 const SettingsFile::Entry* SettingsFile::Section::find(std::string_view normalisedKey) const {
@@ -131,21 +139,18 @@ void SettingsFile::clear() {
   sectionIndex_.clear();
 }
 
-int SettingsFile::load(const char* path) noexcept {
+int SettingsFile::load(const char* path) {
   clear();
   if (path == nullptr || *path == '\0') return result_ = reading::kFileNotFound;
   // Non-blocking so that opening a FIFO returns at once; only regular files
   // are read.
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
+  const Descriptor file{::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+  if (file.fd < 0) {
     return result_ = (errno == ENOENT || errno == ENOTDIR) ? reading::kFileNotFound
                                                            : reading::kCannotOpen;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return result_ = reading::kCannotOpen;
-  }
+  if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return result_ = reading::kCannotOpen;
 
   std::string text;
   try {
@@ -153,21 +158,18 @@ int SettingsFile::load(const char* path) noexcept {
     size_t length = 0;
     for (;;) {
       if (length == text.size()) text.resize(text.size() * 2);  // the file grew meanwhile
-      const ssize_t count = ::read(fd, &text[length], text.size() - length);
+      const ssize_t count = ::read(file.fd, &text[length], text.size() - length);
       if (count == 0) break;
       if (count < 0) {
         if (errno == EINTR) continue;
-        ::close(fd);
         return result_ = reading::kReadError;
       }
       length += static_cast<size_t>(count);
     }
     text.resize(length);
   } catch (const std::exception&) {  // bad_alloc, or a length beyond any string
-    ::close(fd);
     return result_ = reading::kOutOfMemory;
   }
-  ::close(fd);
   return parse(text.data(), text.size());
 }
 

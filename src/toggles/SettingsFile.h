@@ -29,8 +29,8 @@ class SettingsFile {
  public:
   // Reads the file at `path`, replacing what was read before. Only regular
   // files are read, so a FIFO or a device at the path cannot block or run on
-  // forever.
-  int load(const char* path) noexcept;
+  // forever. Throws nothing, but a cancelled thread unwinds through it.
+  int load(const char* path);
 
   // Reads settings text from memory, replacing what was read before.
   int parse(const char* data, size_t size) noexcept;

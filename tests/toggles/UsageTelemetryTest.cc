@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "ivi_engine.h"
@@ -13,6 +15,18 @@
 #include "telemetry/UsageTelemetry.h"
 #include "toggles/RuntimeFeatureToggles.h"
 #include "tovik.h"
+
+namespace {
+thread_local long allocations = 0;
+}
+
+void* operator new(size_t size) {
+  ++allocations;
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -75,10 +89,16 @@ TEST_F(UsageTelemetry, ASessionOpenedWithTheToggleOnCountsItsReportedCalls) {
   EXPECT_EQ(logger->count(Event::kAttributeSet), 2u);
   EXPECT_EQ(logger->count(Event::kFunctionInvoked), 1u);
 
+  // Reporting costs the call no allocation.
+  const long before = allocations;
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(tovik_SetAttributeViInt32(vi, "", 1250001, i), 0);
+  EXPECT_EQ(allocations - before, 0);
+  EXPECT_EQ(logger->count(Event::kAttributeSet), 102u);
+
   // The toggle decides when a logger is made, not afterwards.
   setCeip(false);
   EXPECT_EQ(tovik_SetAttributeViInt32(vi, "", 1250001, 4), 0);
-  EXPECT_EQ(logger->count(Event::kAttributeSet), 3u);
+  EXPECT_EQ(logger->count(Event::kAttributeSet), 103u);
   EXPECT_EQ(tovik_close(vi), 0);
 }
 
