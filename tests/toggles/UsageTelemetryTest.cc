@@ -5,28 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <new>
 #include <string>
 
-#include "ivi_engine.h"
+#include "AllocationCounter.h"
 #include "sessions/SessionRegistry.h"
 #include "telemetry/UsageTelemetry.h"
 #include "toggles/RuntimeFeatureToggles.h"
 #include "tovik.h"
-
-namespace {
-thread_local long allocations = 0;
-}
-
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* memory = std::malloc(size ? size : 1)) return memory;
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -90,9 +76,9 @@ TEST_F(UsageTelemetry, ASessionOpenedWithTheToggleOnCountsItsReportedCalls) {
   EXPECT_EQ(logger->count(Event::kFunctionInvoked), 1u);
 
   // Reporting costs the call no allocation.
-  const long before = allocations;
+  const long before = testing_support::allocations;
   for (int i = 0; i < 100; ++i) EXPECT_EQ(tovik_SetAttributeViInt32(vi, "", 1250001, i), 0);
-  EXPECT_EQ(allocations - before, 0);
+  EXPECT_EQ(testing_support::allocations - before, 0);
   EXPECT_EQ(logger->count(Event::kAttributeSet), 102u);
 
   // The toggle decides when a logger is made, not afterwards.
