@@ -46,7 +46,7 @@ ViStatus openSession(const OpenRequest& request, ViSession* vi,
   }
   miivi::languageAccessor().setDefaultLanguage(static_cast<int32_t>(language));
 
-  auto telemetryLogger = std::make_unique<telemetry::SessionLogger>();
+  auto telemetryLogger = telemetry::createSessionLogger();
   tovik::PluginKey key;
   miivi::IviWrapperFactory factory;
   if (isGrpc(request.kind)) {

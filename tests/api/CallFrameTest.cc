@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <new>
 #include <string>
 
+#include "AllocationCounter.h"
 #include "RecordingPlugin.h"
 #include "SnooprRecord.h"
 #include "api/CallFrame.h"
@@ -21,18 +20,6 @@
 #include "status/Raise.h"
 #include "tovik.h"
 #include "translation/MxlWrapper.h"
-
-namespace {
-thread_local long allocations = 0;
-}
-
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* memory = std::malloc(size ? size : 1)) return memory;
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -153,9 +140,9 @@ TEST_F(TracedCalls, ASilentForwardedCallDoesNotAllocate) {
                          nullptr);
   *mode_ = 0;
   EXPECT_EQ(tovik_ConfigureFrequency(vi, "0", 1e6), 0);  // first call settles the trace linker
-  const long before = allocations;
+  const long before = testing_support::allocations;
   for (int i = 0; i < 100; ++i) EXPECT_EQ(tovik_ConfigureFrequency(vi, "0", 1e6), 0);
-  EXPECT_EQ(allocations - before, 0);
+  EXPECT_EQ(testing_support::allocations - before, 0);
   EXPECT_TRUE(records().records.empty());
   EXPECT_EQ(tovik_close(vi), 0);
   Ivi_Dispose(vi);
