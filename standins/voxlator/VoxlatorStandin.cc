@@ -22,7 +22,7 @@
 
 namespace {
 
-std::atomic<int> sessionsCreated{0}, sessionsDestroyed{0};
+std::atomic<int> sessionRequests{0}, sessionsCreated{0}, sessionsDestroyed{0};
 std::atomic<int> translatorsCreated{0}, translatorsDestroyed{0};
 int sessionToken = 0;
 
@@ -56,6 +56,7 @@ char* dynamicDescription(Xlator*, const char*, uint32_t, const char*, XlatorAllo
 }  // namespace
 
 EXPORT void* voxlatormgr_createSession(voerr::Status* status) {
+  ++sessionRequests;
   if (std::getenv("VOXLATOR_STANDIN_FAIL_SESSION")) {
     fail(status, "session refused", "");
     return nullptr;
@@ -83,6 +84,7 @@ EXPORT void voxlatormgr_destroyXlator(void*, Xlator* translator) {
 }
 
 EXPORT void voxlator_standin_counts(VoxlatorStandinCounts* counts) {
+  counts->sessionRequests = sessionRequests;
   counts->sessionsCreated = sessionsCreated;
   counts->sessionsDestroyed = sessionsDestroyed;
   counts->translatorsCreated = translatorsCreated;

@@ -9,6 +9,7 @@ extern "C" {
 #endif
 
 typedef struct VoxlatorStandinCounts {
+  int sessionRequests;
   int sessionsCreated;
   int sessionsDestroyed;
   int translatorsCreated;
