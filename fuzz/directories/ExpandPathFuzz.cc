@@ -10,6 +10,7 @@
 #include "directories/StandardDirectories.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
   const char* text = reinterpret_cast<const char*>(data);
   const void* zero = std::memchr(text, '\0', size);
   std::string path(text, size);

@@ -57,7 +57,9 @@ void DestroyExportedXlator::release(Xlator* translator) {
 
 Session* Session::create(voerr::Status& status) {
   if (status.isError()) return nullptr;
-  Session* session = new (std::nothrow) Session;
+  // malloc, as every allocation of this layer: a failure is a status.
+  void* memory = std::malloc(sizeof(Session));
+  Session* session = memory ? new (memory) Session : nullptr;
   if (!session && status.raise(voerr::codes::kMemoryFull.code,
                                TOVIK_SITE(voerr::codes::kMemoryFull.text))) {
     voerr::ReportObject(status, "voxlator_debug").add("debug", "failed to allocate Session memory");
@@ -65,7 +67,11 @@ Session* Session::create(voerr::Status& status) {
   return session;
 }
 
-void Session::destroy(Session* session) { delete session; }
+void Session::destroy(Session* session) {
+  if (!session) return;
+  session->~Session();
+  std::free(session);
+}
 
 Session::~Session() {
   for (size_t i = 0; i < cached_; ++i) {
