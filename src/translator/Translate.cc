@@ -34,11 +34,13 @@ void translateStatusToFormattedText(const voerr::Status& report, uint32_t langua
       }
     };
     attempt(report, flags);
-    if (status.isError() && (flags & kNested)) {
+    // Without a session (no memory for it) there is nothing to retry with.
+    const bool retry = session.get() != nullptr;
+    if (retry && status.isError() && (flags & kNested)) {
       clear(status, working);
       attempt(report, flags & ~kNested);
     }
-    if (status.isError() && (flags & kStatic)) {
+    if (retry && status.isError() && (flags & kStatic)) {
       clear(status, working);
       attempt(report, kStatic);
       if (status.isError()) {
