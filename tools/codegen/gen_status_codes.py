@@ -16,7 +16,8 @@ import os
 import re
 import sys
 
-from gen_ivi_engine import write_if_changed
+sys.dont_write_bytecode = True  # nothing written into the source tree
+from gen_ivi_engine import write_if_changed  # noqa: E402
 
 LANGUAGES = [("en", "English"), ("fr", "French"), ("de", "German"), ("ja", "Japanese")]
 IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z_0-9]*$")
