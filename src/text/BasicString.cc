@@ -12,6 +12,9 @@ namespace vohtl {
 namespace {
 
 constexpr size_t kSmallestCapacity = 127;
+// Texts of this layer (paths, descriptions, reports) stay far below this;
+// a larger request is treated as the allocation failure it would be.
+constexpr size_t kLongestText = 0x7FFFFFFF;
 
 bool outOfMemory(voerr::Status& status) {
   TOVIK_RAISE_PLAIN(voerr::codes::kMemoryFull).into(status);
@@ -43,7 +46,7 @@ BasicString& BasicString::operator=(BasicString&& other) noexcept {
 bool BasicString::reserve(size_t length, voerr::Status& status) {
   if (status.isError()) return false;
   if (data_ && length <= capacity_) return true;
-  if (length >= npos / 2) return outOfMemory(status);
+  if (length > kLongestText) return outOfMemory(status);
   const size_t grown = capacity_ + capacity_ / 2;
   const size_t capacity = std::max({length, kSmallestCapacity, grown});
   char* memory = static_cast<char*>(std::realloc(data_, capacity + 1));

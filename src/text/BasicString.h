@@ -32,7 +32,8 @@ class BasicString {
   char back() const noexcept { return length_ ? data_[length_ - 1] : '\0'; }
 
   // Room for `length` bytes plus the terminator. Growing reserves
-  // max(length, 127, 1.5 x the old capacity) bytes.
+  // max(length, 127, 1.5 x the old capacity) bytes. More than 2 GiB is
+  // refused as out of memory.
   bool reserve(size_t length, voerr::Status& status);
   bool assign(const char* text, size_t count, voerr::Status& status);
   bool assign(const char* text, voerr::Status& status);

@@ -24,7 +24,7 @@ TEST(BasicString, AFailedAllocationLeavesTheTextAndRecordsMemoryFull) {
   voerr::Status status;
   vohtl::BasicString text;
   text.assign("kept", status);
-  EXPECT_FALSE(text.reserve(static_cast<size_t>(-1) / 4, status));
+  EXPECT_FALSE(text.reserve(size_t{1} << 40, status));
   EXPECT_EQ(status.code, -52000);
   EXPECT_EQ(text.view(), "kept");
   // Entered with an error, nothing changes.
