@@ -4,6 +4,16 @@
 # plugins) and the I/O trace logger showing the API traffic.
 set -euo pipefail
 build=${1:-build}
+
+# The error descriptions go where the library finds them on a machine without
+# share.dir: the default shared directory /usr/local/velmora/share.
+install=(cmake --install "$build" --component errors --prefix /usr/local)
+if [[ -w /usr/local ]]; then
+  "${install[@]}" >/dev/null
+else
+  sudo "${install[@]}" >/dev/null
+fi
+
 trace=$(mktemp)
 trap 'rm -f "$trace"' EXIT
 export LD_LIBRARY_PATH="$build/standins/plugins/full:$build/standins/snoopr:$build/lib"

@@ -8,6 +8,7 @@
 
 #include "ivi/IviWrapper.h"
 #include "plugins/Plugin.h"
+#include "reportjson/ReportJson.h"
 #include "sessions/LanguageAccessor.h"
 #include "sessions/SessionRegistry.h"
 #include "status/Exception.h"
@@ -156,7 +157,14 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
     std::string text;
     voerr::Status rendering;
     translator.translate(status, language, kRecordFlagsForTranslation, text, rendering);
-    if (rendering.isError()) text = kNoDescription;
+    // A failed rendering leaves the report's JSON as its text; a report that
+    // names no translator renders to nothing, and its JSON is what says
+    // what failed (the library the loader could not open, for one).
+    if (text.empty()) {
+      const bool unrendered =
+          !rendering.isError() && status.report && !voxlator::json::findMember(status.report, "translator");
+      text = unrendered ? status.reportText() : kNoDescription;
+    }
     if (text.size() > kRecordedErrorLength - 1) {
       text[kRecordedErrorLength - 3] = '.';
       text[kRecordedErrorLength - 2] = '.';

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 
 namespace tovik {
 

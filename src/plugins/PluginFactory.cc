@@ -6,7 +6,7 @@
 
 #include "ivi_engine.h"
 #include "plugins/CloseFunction.h"
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 #include "status/Raise.h"
 #include "telemetry/UsageTelemetry.h"
 

@@ -11,7 +11,7 @@
 #include "driversetup/CaseFolding.h"
 #include "driversetup/GeneratorDriverSetupParserInterface.h"
 #include "ivi/OptionStringInformation.h"
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 #include "status/Raise.h"
 #include "sysconfig/CmxDynamicPropertyBag.h"
 #include "sysconfig/SysAPIFrameworkLoader.h"

@@ -6,7 +6,7 @@
 #include <atomic>
 
 #include "ivi/IviWrapper.h"
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 #include "status/Exception.h"
 #include "telemetry/UsageTelemetry.h"
 

@@ -48,6 +48,15 @@ class LongTranslator : public miivi::MxlWrapper {
   }
 };
 
+// A translator whose rendering fails without leaving any text.
+class FailingTranslator : public miivi::MxlWrapper {
+ public:
+  void translate(const voerr::Status&, int32_t, uint32_t, std::string&,
+                 voerr::Status& status) const override {
+    status.setCode(-52006);
+  }
+};
+
 std::string elaboration(ViSession vi) {
   std::string text(4096, '\0');
   Ivi_GetAttributeViString(vi, nullptr, 1050103, 0, static_cast<ViInt32>(text.size()), &text[0]);
@@ -71,9 +80,23 @@ TEST(RecordError, CutsLongTextsWithAnEllipsis) {
   EXPECT_EQ(text.substr(0, 1020), std::string(1020, 'x'));
   EXPECT_EQ(text.substr(1020, 3), "...");
 
+  // No script translator renders the dynamic description yet: the failed
+  // rendering leaves the report's JSON, which is recorded.
   Ivi_ClearErrorInfo(vi);
   api::recordError(vi, status, 0, miivi::MxlWrapper());
+  EXPECT_EQ(elaboration(vi), status.reportText());
+
+  // A rendering that fails and leaves nothing records the fixed text.
+  Ivi_ClearErrorInfo(vi);
+  api::recordError(vi, status, 0, FailingTranslator());
   EXPECT_EQ(elaboration(vi), "Could not retrieve error description.");
+
+  // A report without translator renders to nothing: its JSON is recorded.
+  voerr::Status plain;
+  TOVIK_RAISE_PLAIN(voerr::codes::kInvalidParameter).into(plain);
+  Ivi_ClearErrorInfo(vi);
+  api::recordError(vi, plain, 0, miivi::MxlWrapper());
+  EXPECT_EQ(elaboration(vi), plain.reportText());
   Ivi_Dispose(vi);
 }
 
@@ -112,7 +135,8 @@ TEST_F(TracedCalls, SessionZeroIsAnInvalidHandleAndTracedWithoutSession) {
   EXPECT_EQ(record.params[2].name.value_or(""), "vi");  // no "dummyintch" for session 0
   ASSERT_EQ(record.returns.size(), 2u);
   EXPECT_EQ(record.returns[0].name.value_or(""), "dummyerror");
-  EXPECT_EQ(record.returns[0].text().rfind("Could not retrieve error description", 0), 0u)
+  // The description of the code, from the build's error files.
+  EXPECT_EQ(record.returns[0].text().rfind("The session handle is not valid", 0), 0u)
       << record.returns[0].text();
   EXPECT_EQ(record.returns[1].succeeded.value_or(-1), 0);
 

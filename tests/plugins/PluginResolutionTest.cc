@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "PluginTestSupport.h"
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 #include "plugins/Plugin.h"
 #include "status/StatusCodes.h"
 

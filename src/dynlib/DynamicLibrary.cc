@@ -1,4 +1,4 @@
-#include "plugins/DynamicLibrary.h"
+#include "dynlib/DynamicLibrary.h"
 
 #include <dlfcn.h>
 
