@@ -18,13 +18,15 @@ namespace {
 
 constexpr Param kChannelName{"channelName", 2};
 
-void checkWaveformSize(const Session& session, const Param& param, int64_t size) {
+// `subject` says where the size comes from; by default the parameter.
+void checkWaveformSize(const Session& session, const Param& param, int64_t size, std::string subject = "") {
   const Model& model = session.model();
   if (size >= model.minWaveformSize && size <= model.memory && size % model.waveformQuantum == 0) return;
+  if (subject.empty()) subject = std::string(param.name) + " = " + std::to_string(size);
   raise(IVI_ERROR_INVALID_VALUE, param,
-        std::string(param.name) + " = " + std::to_string(size) + " is not a waveform size of the " + model.label +
-            ": accepted " + std::to_string(model.minWaveformSize) + " to " + std::to_string(model.memory) +
-            " in multiples of " + std::to_string(model.waveformQuantum));
+        subject + " is not a waveform size of the " + model.label + ": accepted " +
+            std::to_string(model.minWaveformSize) + " to " + std::to_string(model.memory) + " in multiples of " +
+            std::to_string(model.waveformQuantum));
 }
 
 // A new waveform of `size` samples, when the count and the memory allow.
@@ -186,7 +188,9 @@ std::vector<unsigned char> readWaveformFile(const Session& session, const Param&
               " bytes, which are no whole number of " + std::to_string(elementSize) + "-byte samples");
   }
   count = bytes / static_cast<long>(elementSize);
-  checkWaveformSize(session, param, count);  // before reading: the size bounds the memory taken
+  // Checked before reading: the size bounds the memory taken.
+  checkWaveformSize(session, param, count,
+                    std::string(param.name) + " = " + quote(path) + " holds " + std::to_string(count) + " samples, which");
   std::vector<unsigned char> data(static_cast<size_t>(bytes));
   std::rewind(file.get());
   if (std::fread(data.data(), 1, data.size(), file.get()) != data.size())

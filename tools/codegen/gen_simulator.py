@@ -370,6 +370,8 @@ def constants_header(table):
            "#ifndef TOVIK_SIMULATOR_CONSTANTS_H",
            "#define TOVIK_SIMULATOR_CONSTANTS_H",
            "",
+           '#include "tovik_vitypes.h"',
+           "",
            "/* Attributes. */"]
     for _, name, ident, *_ in table.attrs:
         out.append(f"#define {name} ((ViAttr){ident}UL)")
