@@ -1,8 +1,6 @@
 // Failures of entries, recorded with the IVI engine.
 #include "Call.h"
 
-#include <cxxabi.h>
-
 #include <new>
 
 #include "Session.h"
@@ -34,8 +32,6 @@ ViStatus failedWith(ViSession vi, const char* function) {
     throw;
   } catch (const Failure& failure) {
     return record(vi, function, failure.code, failure.position, failure.text);
-  } catch (const abi::__forced_unwind&) {
-    throw;  // a cancelled thread unwinds through us
   } catch (const std::bad_alloc&) {
     return record(vi, function, IVI_ERROR_OUT_OF_MEMORY, 0, "out of memory");
   } catch (...) {
@@ -43,20 +39,30 @@ ViStatus failedWith(ViSession vi, const char* function) {
   }
 }
 
+namespace {
+
+void recordInvalidSession(ViSession vi, const char* function, const char* problem) noexcept {
+  try {
+    record(vi, function, IVI_ERROR_INVALID_SESSION_HANDLE, 1, "vi = " + std::to_string(vi) + problem);
+  } catch (...) {
+    record(vi, function, IVI_ERROR_INVALID_SESSION_HANDLE, 1, std::string());
+  }
+}
+
+}  // namespace
+
 std::shared_ptr<Session> findSession(ViSession vi, const char* function) noexcept {
   try {
     if (std::shared_ptr<Session> session = SessionTable::instance().find(vi)) return session;
   } catch (...) {
   }
-  record(vi, function, IVI_ERROR_INVALID_SESSION_HANDLE, 1,
-         "vi = " + std::to_string(vi) + " is not a session of this simulator");
+  recordInvalidSession(vi, function, " is not a session of this simulator");
   return nullptr;
 }
 
 bool stillOpen(const Call& call) noexcept {
   if (!call.session().closed) return true;
-  record(call.vi(), call.function(), IVI_ERROR_INVALID_SESSION_HANDLE, 1,
-         "vi = " + std::to_string(call.vi()) + " was closed");
+  recordInvalidSession(call.vi(), call.function(), " was closed");
   return false;
 }
 

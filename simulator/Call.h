@@ -3,11 +3,13 @@
 //
 // An entry body reports a failure by throwing sim::Failure (raise()); the
 // dispatch records it as the engine's error information of the session (or
-// of the calling thread when there is none) and returns its code. No
-// exception leaves an entry, except the unwinding of a cancelled thread,
-// which passes through with the session lock released.
+// of the calling thread when there is none) and returns its code. Every
+// exception the simulator raises derives from std::exception and none
+// leaves an entry; the unwinding of a cancelled thread is not caught at
+// all, so it passes through with the session lock released.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,7 +26,11 @@ struct Param {
   ViInt32 position;
 };
 
-struct Failure {
+struct Failure : std::exception {
+  Failure(ViStatus failureCode, ViInt32 failurePosition, std::string failureText)
+      : code(failureCode), position(failurePosition), text(std::move(failureText)) {}
+  const char* what() const noexcept override { return text.c_str(); }
+
   ViStatus code;
   ViInt32 position;  // of the offending parameter, 0 for none
   std::string text;  // the elaboration, without the entry's name
@@ -62,8 +68,7 @@ class Call {
 ViStatus record(ViSession vi, const char* function, ViStatus code, ViInt32 position,
                 const std::string& text) noexcept;
 
-// Turns the exception being handled into a recorded status. Rethrows the
-// unwinding of a cancelled thread.
+// Turns the exception being handled into a recorded status.
 ViStatus failedWith(ViSession vi, const char* function);
 
 // The session `vi` of this library, or null after recording an invalid
@@ -105,7 +110,9 @@ ViStatus onSession(const char* function, ViSession vi, Body&& body) {
     lock.release();
     if (call.disposes()) Ivi_Dispose(vi);
     return status;
-  } catch (...) {
+  } catch (const std::exception&) {
+    // Only exceptions of the simulator: the unwinding of a cancelled
+    // thread passes through, releasing the lock on its way.
     return failedWith(vi, function);
   }
 }
@@ -114,7 +121,7 @@ template <typename Body>
 ViStatus withoutSession(const char* function, Body&& body) {
   try {
     return body();
-  } catch (...) {
+  } catch (const std::exception&) {
     return failedWith(0, function);
   }
 }

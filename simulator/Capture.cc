@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "Arguments.h"
 #include "Generation.h"
@@ -16,16 +17,22 @@ namespace sim {
 
 namespace {
 
-// Writes one channel's file; the reason when it could not.
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+
+// Writes one channel's file; the reason when it could not. The file is
+// closed on every way out, a cancelled thread's unwinding included.
 bool writeFile(const std::string& path, const std::vector<std::pair<double, double>>& points, std::string& reason) {
-  FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) {
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+  if (!file) {
     reason = path + ": " + std::strerror(errno);
     return false;
   }
-  bool written = std::fputs("time_s,volts\n", file) >= 0;
-  for (const auto& point : points) written = written && std::fprintf(file, "%.9g,%.9g\n", point.first, point.second) > 0;
-  if (std::fclose(file) != 0) written = false;
+  bool written = std::fputs("time_s,volts\n", file.get()) >= 0;
+  for (const auto& point : points)
+    written = written && std::fprintf(file.get(), "%.9g,%.9g\n", point.first, point.second) > 0;
+  if (std::fclose(file.release()) != 0) written = false;
   if (!written) reason = path + ": the file could not be written";
   return written;
 }

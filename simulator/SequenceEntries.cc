@@ -12,6 +12,10 @@ namespace {
 
 constexpr Param kChannelName{"channelName", 2};
 
+std::string elementName(const Param& array, ViInt32 index) {
+  return std::string(array.name) + "[" + std::to_string(index) + "]";
+}
+
 template <typename Map>
 void checkHandle(const Session& session, const Map& objects, const Param& param, ViInt32 handle, const char* kind) {
   if (objects.count(handle) != 0) return;
@@ -62,11 +66,15 @@ ViStatus CreateArbSequence(Call& call, ViInt32 sequenceLength, const ViInt32* wa
   require(Param{"sequenceHandle", 5}, sequenceHandle);
   std::vector<SequenceStep> steps;
   for (ViInt32 i = 0; i < sequenceLength; ++i) {
-    const std::string index = "[" + std::to_string(i) + "]";
-    const std::string handleName = handlesParam.name + index;
-    const std::string loopsName = loopsParam.name + index;
-    checkHandle(session, session.waveforms, Param{handleName.c_str(), 3}, waveformHandlesArray[i], "waveform");
-    checkCount(Param{loopsName.c_str(), 4}, loopCountsArray[i], 1, model.maxLoopCount);
+    // The element's name is built only for the failure it names.
+    if (session.waveforms.count(waveformHandlesArray[i]) == 0) {
+      const std::string name = elementName(handlesParam, i);
+      checkHandle(session, session.waveforms, Param{name.c_str(), 3}, waveformHandlesArray[i], "waveform");
+    }
+    if (loopCountsArray[i] < 1 || loopCountsArray[i] > model.maxLoopCount) {
+      const std::string name = elementName(loopsParam, i);
+      checkCount(Param{name.c_str(), 4}, loopCountsArray[i], 1, model.maxLoopCount);
+    }
     steps.push_back({waveformHandlesArray[i], loopCountsArray[i]});
   }
   if (session.sequences.size() >= static_cast<size_t>(model.maxSequences)) {
@@ -136,16 +144,20 @@ ViStatus CreateFreqList(Call& call, ViInt32 waveform, ViInt32 frequencyListLengt
   require(Param{"frequencyListHandle", 6}, frequencyListHandle);
   FreqList list{waveform, {}};
   for (ViInt32 i = 0; i < frequencyListLength; ++i) {
-    const std::string index = "[" + std::to_string(i) + "]";
-    const std::string frequencyName = "frequencyArray" + index;
-    const std::string durationName = "durationArray" + index;
-    checkRange(Param{frequencyName.c_str(), 4}, frequencyArray[i], model.frequency.min, model.frequency.max, " Hz");
-    const Param durationParam{durationName.c_str(), 5};
-    checkRange(durationParam, durationArray[i], model.freqListDuration.min, model.freqListDuration.max, " s");
-    const double quanta = durationArray[i] / model.freqListDurationQuantum;
-    if (std::fabs(quanta - std::round(quanta)) > 1e-6) {
+    const double frequency = frequencyArray[i];
+    if (!(frequency >= model.frequency.min && frequency <= model.frequency.max)) {
+      const std::string name = elementName(Param{"frequencyArray", 4}, i);
+      checkRange(Param{name.c_str(), 4}, frequency, model.frequency.min, model.frequency.max, " Hz");
+    }
+    const double duration = durationArray[i];
+    const double quanta = duration / model.freqListDurationQuantum;
+    if (!(duration >= model.freqListDuration.min && duration <= model.freqListDuration.max) ||
+        std::fabs(quanta - std::round(quanta)) > 1e-6) {
+      const std::string name = elementName(Param{"durationArray", 5}, i);
+      const Param durationParam{name.c_str(), 5};
+      checkRange(durationParam, duration, model.freqListDuration.min, model.freqListDuration.max, " s");
       raise(IVI_ERROR_INVALID_VALUE, durationParam,
-            std::string(durationParam.name) + " = " + formatNumber(durationArray[i]) + " is no multiple of " +
+            name + " = " + formatNumber(duration) + " is no multiple of " +
                 formatNumber(model.freqListDurationQuantum) + " s");
     }
     list.steps.push_back({frequencyArray[i], durationArray[i]});

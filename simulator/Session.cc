@@ -3,6 +3,9 @@
 
 #include <utility>
 
+#include "Attributes.h"
+#include "SimulatorConstants.h"
+
 namespace sim {
 
 Session::Session(ViSession vi, const Model& model, std::string bus)
@@ -65,31 +68,22 @@ void Session::setValue(const AttributeSpec& spec, size_t channel, Value value) {
   (spec.scope == Scope::kSession ? sessionValues_[index] : channels.at(channel).values[index]) = std::move(value);
 }
 
-namespace {
-
-const AttributeSpec& known(ViAttr id) {
-  const AttributeSpec* spec = findAttribute(id);
-  if (spec == nullptr) throw std::logic_error("attribute " + std::to_string(id) + " is not in the table");
-  return *spec;
+ViInt32 Session::int32(ViAttr id, size_t channel) const { return std::get<ViInt32>(value(attribute(id), channel)); }
+ViReal64 Session::real(ViAttr id, size_t channel) const {
+  return std::get<ViReal64>(value(attribute(id), channel));
 }
-
-}  // namespace
-
-ViInt32 Session::int32(ViAttr id, size_t channel) const { return std::get<ViInt32>(value(known(id), channel)); }
-ViReal64 Session::real(ViAttr id, size_t channel) const { return std::get<ViReal64>(value(known(id), channel)); }
 ViBoolean Session::boolean(ViAttr id, size_t channel) const {
-  return std::get<ViBoolean>(value(known(id), channel));
+  return std::get<ViBoolean>(value(attribute(id), channel));
 }
 const std::string& Session::text(ViAttr id, size_t channel) const {
-  return std::get<std::string>(value(known(id), channel));
+  return std::get<std::string>(value(attribute(id), channel));
 }
 
 void Session::queueDeviceError(int32_t code, const std::string& message) {
   if (deviceQueue.size() >= kDeviceQueueCapacity) return;
   if (deviceQueue.size() + 1 == kDeviceQueueCapacity) {
-    const int32_t overflow = -350;
-    const char* text = deviceErrorMessage(overflow);
-    deviceQueue.push_back({overflow, text ? text : "Queue overflow."});
+    const char* text = deviceErrorMessage(TOVIK_DEVICE_QUEUE_OVERFLOW);
+    deviceQueue.push_back({TOVIK_DEVICE_QUEUE_OVERFLOW, text ? text : ""});
     return;
   }
   deviceQueue.push_back({code, message});

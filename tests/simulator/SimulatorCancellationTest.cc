@@ -41,6 +41,12 @@ void* wait(void* argument) {
 }
 
 TEST(SimulatorCancellation, CancelledWaitUnwindsAndReleasesTheSession) {
+#if defined(__SANITIZE_ADDRESS__)
+  // This AddressSanitizer reports its own unpoisoning of the stack (a
+  // sigaltstack call from __asan_handle_no_return) as an overflow when a
+  // cancelled thread unwinds; the test runs in the other builds.
+  GTEST_SKIP() << "AddressSanitizer misreports forced unwinding";
+#endif
   const Plugin plugin;
   ASSERT_NE(plugin.library, nullptr) << dlerror();
   ViSession vi = 0;
