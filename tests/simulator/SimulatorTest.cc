@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -283,6 +284,10 @@ TEST(SimulatorArguments, ErrorsNameTheParameterPositionAndKeepTheFirst) {
   EXPECT_EQ(std::string(elaboration).rfind("ConfigureFrequency: frequency = -1 ", 0), 0u) << elaboration;
   // Reading cleared it.
   EXPECT_EQ(takeError(session).code, 0);
+
+  EXPECT_EQ(tovik_ConfigureAmplitude(session, "0", -1.0), kInvalidValue);
+  EXPECT_EQ(tovik_ClearError(session), 0);
+  EXPECT_EQ(takeError(session).code, 0);
 }
 
 TEST(SimulatorArguments, GetErrorFollowsTheBufferRule) {
@@ -353,6 +358,21 @@ TEST(SimulatorWaveforms, HandlesNamesAndWritePositions) {
   EXPECT_EQ(simtest::int32(session, "0", IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE), 0);
   EXPECT_EQ(simtest::int32(session, "", TOVIK_ATTR_FREE_MEMORY), 16777216);
   expectRecorded(session, tovik_DeleteNamedWaveform(session, "0", "ramp"), kInvalidValue, {"\"ramp\""});
+}
+
+TEST(SimulatorWaveforms, AMebisampleWaveformIsQuick) {
+  SimulatedSession session("GE");
+  ASSERT_EQ(session.status(), 0);
+  std::vector<ViReal64> samples(1 << 20);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = std::sin(static_cast<double>(i) / 100.0);
+  const auto start = std::chrono::steady_clock::now();
+  ViInt32 handle = 0;
+  ASSERT_EQ(tovik_CreateWaveformF64(session, "0", static_cast<ViInt32>(samples.size()), samples.data(), &handle), 0);
+  samples.back() = 2.0;  // the last sample is checked too
+  expectRecorded(session,
+                 tovik_CreateWaveformF64(session, "0", static_cast<ViInt32>(samples.size()), samples.data(), &handle),
+                 kInvalidValue, {"waveformDataArray[1048575] = 2"});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST(SimulatorWaveforms, MemoryAndCountAreBounded) {
