@@ -11,6 +11,12 @@
  *   LD_LIBRARY_PATH=/path/to/snoopr SNOOPR_ENABLE=1 \
  *   SNOOPR_LOG_FILE=/tmp/calls.log ./program
  *
+ * Add SNOOPR_FORMAT=readable for one line per call in the form a C
+ * programmer reads (see "Readable lines" below); without it (or with
+ * SNOOPR_FORMAT=raw) each line holds every recorded byte, as tools and
+ * SnooprRecord.h read it. SNOOPR_SHOW_PLACEHOLDERS=1 adds the driver's
+ * pseudo-parameters (names starting with "dummy") to readable lines.
+ *
  * SNOOPR_ENABLE is read once, when the library is loaded: any non-empty
  * value other than "0" switches recording on. The flag at
  * SnooprModeLocation() is a plain int the caller may write at run time; the
@@ -72,6 +78,34 @@
  *   size=0 bytes= value="" F1 name=(null) type=23 esize=4 size=4 ok=1
  *   bytes=00000000 value=0
  * (one line; wrapped here). SnooprRecord.h parses such a line back.
+ *
+ * Readable lines (SNOOPR_FORMAT=readable; read with the record's line, so a
+ * program may switch between the forms at run time):
+ *
+ *   tovik_ConfigureFrequency(vi=2, channelName="0", frequency=1000) = 0
+ *   tovik_ConfigureFrequency(vi=2, channelName="0", frequency=-5) =
+ *     -1074135024 (0xBFFA0010) "Invalid value for parameter or property. ..."
+ *   tovik_GetAttributeViReal64(vi=2, channelName="0",
+ *     attributeId=1250104 /+ IVIFGEN_ATTR_FUNC_FREQUENCY +/, *attributeValue=1000) = 0
+ * (each one line; wrapped here, the comment's stars written as '+').
+ *
+ *   line     = function "(" [ argument *( ", " argument ) ] ") = " status "\n"
+ *   argument = name "=" value [ " /" "* " attribute name " *" "/" ]
+ *   status   = dec [ " (0x" 8 upper-case hex digits ")" [ " " text ] ]
+ *            | "(no status recorded)"       ; the returns were never ended
+ *   value    = text | number | "VI_TRUE" | "VI_FALSE" | "NULL" | "0x" hex
+ *            | "{" value *( ", " value ) [ ", ... " dec " elements" ] "}" | "?"
+ *
+ * Parameters appear in the order recorded. A pointer through which the
+ * call returned a value is shown as that value, named "*name" for a single
+ * value and "name" for a buffer or an array; outputs recorded only on
+ * return follow the parameters. Arrays show their first 8 elements and
+ * their length; an array whose elements were not recorded shows its
+ * address. Numbers are the shortest decimal that reads back the same;
+ * booleans are VI_TRUE or VI_FALSE. The attribute name that the driver
+ * records before an attribute identifier follows it as a comment. A
+ * non-zero status is followed by its hexadecimal form and, for a failed
+ * call, the error description the driver recorded.
  */
 #ifndef SNOOPR_LOG_H
 #define SNOOPR_LOG_H

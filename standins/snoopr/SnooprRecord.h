@@ -321,6 +321,16 @@ class ScopedLogFile {
 
   const std::string& path() const { return path_; }
   RecordFile read() const { return readRecordFile(path_); }
+  // The lines as written (readable lines, SNOOPR_FORMAT=readable).
+  std::vector<std::string> lines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(path_, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+      lines.push_back(line);
+    }
+    return lines;
+  }
 
  private:
   std::string path_;

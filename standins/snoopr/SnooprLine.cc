@@ -1,0 +1,246 @@
+// The raw line of a record, and the text helpers both line forms share.
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "SnooprLine.h"
+
+namespace snooprlog {
+
+namespace {
+
+enum class Decoding { kNone, kSigned, kUnsigned, kFloat, kAddress, kText };
+
+Decoding decodingFor(int32_t type, int32_t elementSize) {
+  switch (type) {
+    case 45:
+      return Decoding::kText;
+    case 3:
+    case 7:
+    case 23:
+    case 97:
+      return Decoding::kSigned;
+    case 4:
+    case 8:
+      return elementSize == 8 ? Decoding::kAddress : Decoding::kSigned;
+    case 12:
+      return elementSize == 8 ? Decoding::kAddress : Decoding::kNone;
+    case 1:
+    case 21:
+    case 29:
+    case 35:
+      return Decoding::kUnsigned;
+    case 19:
+    case 20:
+      return Decoding::kFloat;
+    case 2:
+    case 14:
+    case 22:
+    case 24:
+    case 36:
+    case 98:
+      return Decoding::kAddress;
+    default:
+      return Decoding::kNone;
+  }
+}
+
+bool widthDecodes(Decoding decoding, int32_t width) {
+  switch (decoding) {
+    case Decoding::kSigned:
+    case Decoding::kUnsigned:
+      return width == 1 || width == 2 || width == 4 || width == 8;
+    case Decoding::kFloat:
+      return width == 4 || width == 8;
+    case Decoding::kAddress:
+      return width == 8;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void appendFormatted(std::string& out, const char* format, ...) {
+  char buffer[128];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  if (length > 0) {
+    out.append(buffer, static_cast<size_t>(length) < sizeof buffer ? static_cast<size_t>(length)
+                                                                   : sizeof buffer - 1);
+  }
+}
+
+void appendText(std::string& out, const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte >= 0x7f) {
+          out += "\\x";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 0xf];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
+namespace {
+
+void appendOptionalText(std::string& out, bool present, const std::string& text) {
+  if (present) {
+    appendText(out, text);
+  } else {
+    out += "(null)";
+  }
+}
+
+void appendHex(std::string& out, const std::string& bytes) {
+  static const char kHex[] = "0123456789abcdef";
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xf];
+  }
+}
+
+}  // namespace
+
+template <typename T>
+T elementAt(const std::string& bytes, size_t offset) {
+  T value;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  return value;
+}
+
+uint64_t integerAt(const std::string& bytes, size_t offset, int32_t width, bool isSigned) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, bytes.data() + offset, static_cast<size_t>(width));
+  const int unused = 64 - 8 * width;
+  if (isSigned && unused > 0) {
+    bits = static_cast<uint64_t>(static_cast<int64_t>(bits << unused) >> unused);
+  }
+  return bits;
+}
+
+double realAt(const std::string& bytes, size_t offset, int32_t width) {
+  return width == 4 ? double{elementAt<float>(bytes, offset)} : elementAt<double>(bytes, offset);
+}
+
+namespace {
+
+void appendNumber(std::string& out, Decoding decoding, const std::string& bytes, size_t offset,
+                  int32_t width) {
+  switch (decoding) {
+    case Decoding::kSigned:
+      appendFormatted(out, "%" PRId64, static_cast<int64_t>(integerAt(bytes, offset, width, true)));
+      break;
+    case Decoding::kUnsigned:
+      appendFormatted(out, "%" PRIu64, integerAt(bytes, offset, width, false));
+      break;
+    case Decoding::kAddress:
+      appendFormatted(out, "0x%" PRIx64, integerAt(bytes, offset, width, false));
+      break;
+    default: {
+      const double value = realAt(bytes, offset, width);
+      if (std::isnan(value)) {
+        out += "nan";
+      } else if (std::isinf(value)) {
+        out += value < 0 ? "-inf" : "inf";
+      } else {
+        appendFormatted(out, "%.17g", value);
+      }
+    }
+  }
+}
+
+void appendValue(std::string& out, const Item& item) {
+  if (item.dataNull) {
+    return;
+  }
+  const Decoding decoding = decodingFor(item.type, item.elementSize);
+  if (decoding == Decoding::kText) {
+    out += " value=";
+    appendText(out, item.bytes);
+    return;
+  }
+  if (!widthDecodes(decoding, item.elementSize)) {
+    return;
+  }
+  const auto width = static_cast<size_t>(item.elementSize);
+  const size_t count = item.bytes.size() / width;
+  for (size_t i = 0; i < count; ++i) {
+    out += i == 0 ? " value=" : ",";
+    appendNumber(out, decoding, item.bytes, i * width, item.elementSize);
+  }
+}
+
+void appendCount(std::string& out, bool present, int32_t count) {
+  if (present) {
+    appendFormatted(out, "%" PRId32, count);
+  } else {
+    out += '-';
+  }
+}
+
+}  // namespace
+
+std::string rawLine(const Record& record) {
+  std::string line = "SNOOPR";
+  appendFormatted(line, " pid=%ld tid=%ld fn=", static_cast<long>(getpid()),
+                  static_cast<long>(syscall(SYS_gettid)));
+  appendOptionalText(line, record.hasFunctionName, record.functionName);
+  appendFormatted(line,
+                  " id=%" PRId32 " api=%" PRId32 " flags=%" PRId32 " params=", record.functionId,
+                  record.apiType, record.flags);
+  appendCount(line, record.paramsEnded, record.paramCount);
+  line += " returns=";
+  appendCount(line, record.returnsEnded, record.returnCount);
+  for (const Item& item : record.items) {
+    appendFormatted(line, " %c%" PRId32 " name=", item.kind, item.index);
+    appendOptionalText(line, item.hasName, item.name);
+    appendFormatted(line, " type=%" PRId32 " esize=%" PRId32 " size=%" PRId64, item.type,
+                    item.elementSize, item.totalSize);
+    if (item.kind == 'F') {
+      appendFormatted(line, " ok=%" PRId32, item.succeeded);
+    }
+    line += " bytes=";
+    if (item.dataNull) {
+      line += "null";
+    } else {
+      appendHex(line, item.bytes);
+    }
+    appendValue(line, item);
+  }
+  line += '\n';
+  return line;
+}
+
+}  // namespace snooprlog
