@@ -64,11 +64,11 @@ ViStatus openSession(const OpenRequest& request, ViSession* vi,
   const ViStatus result = openEntry(*plugin);
   if (result < 0 || !vi) return result;  // nothing opened, or no handle to register
 
-  telemetry::sessionOpened(telemetryLogger.get(), resourceName);
+  telemetry::sessionOpened(telemetryLogger.get(), resourceName, request.ym);
+  const char* registeredName = resourceName;
+  if (isGrpc(request.kind)) registeredName = request.registeredName ? request.registeredName : "";
   dvl::createAndRegister(factory.createBinding(*vi), static_cast<int32_t>(language),
-                         request.ym ? 1 : 0, plugin,
-                         request.registeredName ? request.registeredName : resourceName,
-                         std::move(telemetryLogger));
+                         request.ym ? 1 : 0, plugin, registeredName, std::move(telemetryLogger));
   return result;
 }
 

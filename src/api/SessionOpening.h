@@ -25,8 +25,8 @@ struct OpenRequest {
   const char* resourceName;
   const char* optionString;  // null when the call has none, or the caller passed none
   bool ym;                   // opened through a Ymber entry point
-  // The name the session is registered under when it is not the resource
-  // name (the server session name of the gRPC forms).
+  // The gRPC forms register the session under the server session name
+  // ("" when null) instead of the resource name.
   const char* registeredName = nullptr;
 };
 

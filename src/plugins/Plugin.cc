@@ -57,9 +57,9 @@ void Plugin::resolveEntryPoints(void* library, const TableAffixes& affixes,
 }
 
 void Plugin::applyThreadStorageIndex() const {
-  if (threadStorage_.isSetYMRTTLSIndexSupported()) {
-    threadStorage_.SetYMRTTLSIndex(hostThreadStorageIndex());
-  }
+  if (!threadStorage_.isSetYMRTTLSIndexSupported()) return;
+  const std::lock_guard<std::recursive_mutex> lock(threadStorageMutex_);
+  threadStorage_.SetYMRTTLSIndex(hostThreadStorageIndex());
 }
 
 }  // namespace tovik

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 
 #include "plugins/PluginTables.h"
 #include "status/Status.h"
@@ -47,7 +48,9 @@ class Plugin {
   void resolveEntryPoints(void* library, const TableAffixes& affixes, voerr::Status& status);
 
   // Hands the current host thread-storage index to the plugin when it has
-  // the "SetYMRTTLSIndex" entry.
+  // the "SetYMRTTLSIndex" entry. The index is read under a lock of this
+  // plugin's own, so when hooks race the plugin hears the indexes in the
+  // order they were stored and the last one it hears is the stored one.
   void applyThreadStorageIndex() const;
 
  private:
@@ -58,6 +61,8 @@ class Plugin {
   tovikYMWrapper ym_;
   tovikInternalIviWrapper internalIvi_;
   setYMRTTLSWrapper threadStorage_;
+  // Recursive: a plugin may call the hook again from inside its entry.
+  mutable std::recursive_mutex threadStorageMutex_;
 };
 
 }  // namespace tovik

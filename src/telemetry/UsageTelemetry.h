@@ -19,6 +19,7 @@ enum class Event : uint8_t {
   kInstrumentUsed,
   kPluginLoaded,
   kRuntimeEnvironment,
+  kGraphicalEnvironment,  // a session opened from the graphical environment
   kCount
 };
 
@@ -72,8 +73,10 @@ inline void attributeSet(SessionLogger* logger, uint32_t /*attributeId*/,
                          int64_t /*value*/) noexcept {
   report(logger, Event::kAttributeSet);
 }
-inline void sessionOpened(SessionLogger* logger, const char* /*resourceName*/) noexcept {
+inline void sessionOpened(SessionLogger* logger, const char* /*resourceName*/,
+                          bool fromGraphicalEnvironment) noexcept {
   report(logger, Event::kSessionOpened);
+  if (fromGraphicalEnvironment) report(logger, Event::kGraphicalEnvironment);
 }
 inline void instrumentUsed(SessionLogger* logger, const char* /*productName*/,
                            const char* /*serialNumber*/, int /*simulationKind*/) noexcept {
