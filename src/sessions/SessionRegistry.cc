@@ -17,14 +17,21 @@ void SessionRegistry<SessionType>::insert(uint32_t handle, const Reference& sess
 
 template <typename SessionType>
 void SessionRegistry<SessionType>::erase(uint32_t handle) {
-  Reference removed;  // released after the lock, so a destructor never runs under it
-  {
-    voapal::WriteSection write(lock_);
-    auto entry = sessions_.find(handle);
-    if (entry == sessions_.end()) return;
+  // The reference dies here, after the lock: no destructor runs under it.
+  remove(handle, nullptr);
+}
+
+template <typename SessionType>
+typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::remove(
+    uint32_t handle, const SessionType* expected) {
+  Reference removed;
+  voapal::WriteSection write(lock_);
+  auto entry = sessions_.find(handle);
+  if (entry != sessions_.end() && (expected == nullptr || entry->second.get() == expected)) {
     removed = std::move(entry->second);
     sessions_.erase(entry);
   }
+  return removed;
 }
 
 template <typename SessionType>
@@ -72,10 +79,9 @@ miivi::SessionReference createAndRegister(std::unique_ptr<miivi::IviWrapperInter
   return reference;
 }
 
-miivi::SessionReference takeOut(uint32_t handle) {
-  miivi::DriverSessionRegistry& registry = miivi::sessionRegistry();
-  miivi::SessionReference session = registry.lookup(handle);
-  registry.erase(handle);
+miivi::SessionReference takeOut(uint32_t handle, const Session* expected) {
+  miivi::SessionReference session = miivi::sessionRegistry().remove(handle, expected);
+  if (!session) TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
   return session;
 }
 

@@ -21,6 +21,12 @@ class SessionRegistryInterface {
   // Keeps an existing entry: a second insert of a handle changes nothing.
   virtual void insert(uint32_t handle, const Reference& session) = 0;
   virtual void erase(uint32_t handle) = 0;
+  // Finds and removes the entry under one write lock and hands back its
+  // reference, so of two threads removing one handle only one gets the
+  // session; empty when the handle is not registered. With `expected`, the
+  // entry is removed only while it still holds that session (a handle the
+  // plugin reused belongs to another session).
+  virtual Reference remove(uint32_t handle, const SessionType* expected) = 0;
   // Raises 0xBFFA1190 when the handle is not registered.
   virtual Reference lookup(uint32_t handle) = 0;
   // Like lookup, but an empty reference instead of raising.
@@ -41,6 +47,7 @@ class SessionRegistry final : public SessionRegistryInterface<SessionType>,
 
   void insert(uint32_t handle, const Reference& session) override;
   void erase(uint32_t handle) override;
+  Reference remove(uint32_t handle, const SessionType* expected) override;
   Reference lookup(uint32_t handle) override;
   Reference find(uint32_t handle) override;
 
@@ -69,8 +76,10 @@ miivi::SessionReference createAndRegister(std::unique_ptr<miivi::IviWrapperInter
                                           tovik::Plugin* plugin, const char* resourceName,
                                           std::unique_ptr<telemetry::SessionLogger> logger);
 
-// Removes the handle (0xBFFA1190 when absent) and returns the caller's
-// reference; the session dies with the last reference.
-miivi::SessionReference takeOut(uint32_t handle);
+// Removes the handle (0xBFFA1190 when absent, or when `expected` is given
+// and the handle no longer holds that session) and returns the caller's
+// reference; the session dies with the last reference. Finding and removing
+// are one step: of two concurrent takeOuts of a handle exactly one succeeds.
+miivi::SessionReference takeOut(uint32_t handle, const Session* expected = nullptr);
 
 }  // namespace dvl

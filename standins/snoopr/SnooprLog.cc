@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
@@ -31,6 +32,10 @@ int32_t modeFromEnvironment() {
 int32_t gMode = modeFromEnvironment();
 
 std::mutex gWriteMutex;
+
+// Calls of the record entry points, for tests that check a caller made none.
+std::atomic<uint64_t> gEntryCalls{0};
+void countCall() { gEntryCalls.fetch_add(1, std::memory_order_relaxed); }
 
 struct Item {
   char kind = 'P';
@@ -355,6 +360,7 @@ extern "C" {
 
 void* SnooprGetCookie(int32_t apiType, int32_t functionId, int32_t flags,
                       const char* functionName) {
+  countCall();
   if (__atomic_load_n(&gMode, __ATOMIC_RELAXED) == 0) {
     return nullptr;
   }
@@ -376,10 +382,12 @@ void* SnooprGetCookie(int32_t apiType, int32_t functionId, int32_t flags,
 void SnooprSetParamElementSize_generic(void* cookie, int32_t index, const void* data,
                                        int32_t elementSize, int64_t totalSize, const char* name,
                                        int32_t typeCode) {
+  countCall();
   addItem(cookie, 'P', index, data, elementSize, totalSize, name, typeCode, 0);
 }
 
 void SnooprEndParams(void* cookie, int32_t count) {
+  countCall();
   auto* record = static_cast<Record*>(cookie);
   if (record != nullptr && !record->written) {
     record->paramsEnded = true;
@@ -390,16 +398,19 @@ void SnooprEndParams(void* cookie, int32_t count) {
 void SnooprSetReturnElementSize_generic(void* cookie, int32_t index, const void* data,
                                         int32_t elementSize, int64_t totalSize, const char* name,
                                         int32_t typeCode) {
+  countCall();
   addItem(cookie, 'R', index, data, elementSize, totalSize, name, typeCode, 0);
 }
 
 void SnooprSetFuncReturnElementSize_generic(void* cookie, int32_t index, const void* data,
                                             int32_t elementSize, int64_t totalSize,
                                             const char* name, int32_t typeCode, int32_t succeeded) {
+  countCall();
   addItem(cookie, 'F', index, data, elementSize, totalSize, name, typeCode, succeeded);
 }
 
 void SnooprEndReturns(void** cookiePointer, int32_t count) {
+  countCall();
   if (cookiePointer == nullptr) {
     return;
   }
@@ -413,6 +424,7 @@ void SnooprEndReturns(void** cookiePointer, int32_t count) {
 }
 
 void SnooprFreeCookie(void* cookie) {
+  countCall();
   auto* record = static_cast<Record*>(cookie);
   if (record == nullptr) {
     return;
@@ -422,5 +434,7 @@ void SnooprFreeCookie(void* cookie) {
 }
 
 int32_t* SnooprModeLocation(void) { return &gMode; }
+
+uint64_t SnooprStandin_entryCalls(void) { return gEntryCalls.load(std::memory_order_relaxed); }
 
 }  // extern "C"
