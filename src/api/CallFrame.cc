@@ -42,17 +42,11 @@ size_t boundedLength(const char* text, size_t bound) {
 
 }  // namespace
 
-CallFrame::CallFrame(ViSession vi, Variant variant, int32_t functionId, const char* name)
-    : FrameCore(vi), variant_(variant) {
-  if (trace::traceLinker().isEnabled()) {
-    cookie_ = trace::SnooprGetCookie(kApiType, functionId, kRecordFlags, name);
-  }
+void CallFrame::openRecord(int32_t functionId, const char* name) {
+  cookie_ = trace::SnooprGetCookie(kApiType, functionId, kRecordFlags, name);
 }
 
-CallFrame::~CallFrame() {
-  // A record left open (tracing switched off mid-call) is still released.
-  if (cookie_) trace::SnooprFreeCookie(cookie_);
-}
+void CallFrame::releaseRecord() noexcept { trace::SnooprFreeCookie(cookie_); }
 
 void CallFrame::param(const char* name, const void* data, int32_t elementSize, int64_t total,
                       int32_t code) noexcept {
@@ -178,16 +172,6 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
   }
 }
 
-void FrameCore::merge() noexcept {
-  const ViStatus merged = mergeStatus(result_, accumulator_.code);
-  frontEndTaken_ = accumulator_.code != 0 && merged == accumulator_.code;
-  result_ = merged;
-}
-
-bool CallFrame::finishing() noexcept {
-  finishing_ = cookie_ != nullptr && trace::traceLinker().isEnabled();
-  return finishing_;
-}
 
 void CallFrame::describePendingError() {
   try {
@@ -258,20 +242,12 @@ void CallFrame::outputResourceName(const char* resourceName) noexcept {
   returned("dummysessn", name, 1, static_cast<int64_t>(std::strlen(name)), kTextCode);
 }
 
-ViStatus CallFrame::finish() {
-  if (finishing_) {
-    trace::SnooprSetFuncReturnElementSize_generic(cookie_, index_, &result_, 4, 4, nullptr,
-                                                  kStatusCode, result_ >= 0 ? 1 : 0);
-    trace::SnooprEndReturns(&cookie_, index_ + 1);
-    trace::SnooprFreeCookie(cookie_);
-    cookie_ = nullptr;
-  }
-  return result_;
-}
-
-tovik::Plugin& sessionPlugin(ViSession vi) {
-  tovik::Plugin* plugin = miivi::sessionRegistry().lookup(vi)->plugin();
-  return *plugin;
+void CallFrame::endRecord() {
+  trace::SnooprSetFuncReturnElementSize_generic(cookie_, index_, &result_, 4, 4, nullptr,
+                                                kStatusCode, result_ >= 0 ? 1 : 0);
+  trace::SnooprEndReturns(&cookie_, index_ + 1);
+  trace::SnooprFreeCookie(cookie_);
+  cookie_ = nullptr;
 }
 
 ClosingSession::ClosingSession(ViSession vi)

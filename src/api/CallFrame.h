@@ -24,6 +24,7 @@
 #include "platform/Cancellation.h"
 #include "sessions/SessionRegistry.h"
 #include "status/Status.h"
+#include "trace/IOTraceLinker.h"
 #include "tovik_vitypes.h"
 
 namespace tovik {
@@ -34,6 +35,13 @@ class MxlWrapper;
 }
 
 namespace api {
+
+// The precedence rule between the call's own result and the status caught
+// from an exception: a caught error always wins, a caught warning wins over
+// success or another warning, never over an error.
+constexpr ViStatus mergeStatus(ViStatus result, ViStatus caught) {
+  return (caught < 0 || (caught > 0 && result >= 0)) ? caught : result;
+}
 
 // Which pseudo-parameters the record of a traced frame carries.
 enum class Variant {
@@ -68,7 +76,11 @@ class FrameCore {
 
  protected:
   void recordCurrentException();
-  void merge() noexcept;
+  void merge() noexcept {
+    const ViStatus merged = mergeStatus(result_, accumulator_.code);
+    frontEndTaken_ = accumulator_.code != 0 && merged == accumulator_.code;
+    result_ = merged;
+  }
 
   ViSession vi_;
   bool frontEndTaken_ = false;
@@ -86,9 +98,16 @@ class UntracedFrame final : public FrameCore {
 class CallFrame final : public FrameCore {
  public:
   // `vi` is the session the error of the call is recorded on (0 for the
-  // opening calls); the record opens only when tracing is on.
-  CallFrame(ViSession vi, Variant variant, int32_t functionId, const char* name);
-  ~CallFrame();
+  // opening calls); the record opens only when tracing is on. The silent
+  // path is inline: every forwarded call takes it.
+  CallFrame(ViSession vi, Variant variant, int32_t functionId, const char* name)
+      : FrameCore(vi), variant_(variant) {
+    if (iotracetools::traceLinker().isEnabled()) openRecord(functionId, name);
+  }
+  ~CallFrame() {
+    // A record left open (tracing switched off mid-call) is still released.
+    if (cookie_) releaseRecord();
+  }
 
   bool traced() const noexcept { return cookie_ != nullptr; }
 
@@ -118,7 +137,10 @@ class CallFrame final : public FrameCore {
   void endParams() noexcept;
 
   // Returns; only after finishing() said yes.
-  bool finishing() noexcept;
+  bool finishing() noexcept {
+    finishing_ = cookie_ != nullptr && iotracetools::traceLinker().isEnabled();
+    return finishing_;
+  }
   void epilogue();
   template <typename T>
   void output(const char* starredName, const T* data, int32_t code) noexcept {
@@ -133,9 +155,15 @@ class CallFrame final : public FrameCore {
   void outputResourceName(const char* resourceName) noexcept;
 
   // Ends the record (status return, end, free) and returns the result.
-  ViStatus finish();
+  ViStatus finish() {
+    if (finishing_) endRecord();
+    return result_;
+  }
 
  private:
+  void openRecord(int32_t functionId, const char* name);
+  void releaseRecord() noexcept;
+  void endRecord();
   void param(const char* name, const void* data, int32_t elementSize, int64_t total,
              int32_t code) noexcept;
   void returned(const char* name, const void* data, int32_t elementSize, int64_t total,
@@ -152,12 +180,6 @@ class CallFrame final : public FrameCore {
   char sessionName_[256];
 };
 
-// The precedence rule between the call's own result and the status caught
-// from an exception: a caught error always wins, a caught warning wins over
-// success or another warning, never over an error.
-constexpr ViStatus mergeStatus(ViStatus result, ViStatus caught) {
-  return (caught < 0 || (caught > 0 && result >= 0)) ? caught : result;
-}
 
 // Renders `status` in `language` and records it as the engine's error
 // information of `vi`; the text is cut to end in "..." at 1023 characters.
@@ -167,7 +189,9 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
 // The plugin serving a registered session; 0xBFFA1190 when unknown. The
 // session reference is dropped before returning: plugins live for the
 // process, and no registry lock or reference is held while one runs.
-tovik::Plugin& sessionPlugin(ViSession vi);
+inline tovik::Plugin& sessionPlugin(ViSession vi) {
+  return *miivi::sessionRegistry().lookup(vi)->plugin();
+}
 
 // The session a closing call ends. Looks it up (0xBFFA1190 when unknown);
 // the caller checks the plugin's closing entry, then takes the session out

@@ -35,19 +35,8 @@ typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::r
 }
 
 template <typename SessionType>
-typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::find(
-    uint32_t handle) {
-  voapal::ReadSection read(lock_);
-  auto entry = sessions_.find(handle);
-  return entry == sessions_.end() ? Reference() : entry->second;
-}
-
-template <typename SessionType>
-typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::lookup(
-    uint32_t handle) {
-  Reference session = find(handle);
-  if (!session) TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
-  return session;
+void SessionRegistry<SessionType>::raiseInvalidHandle() {
+  TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
 }
 
 template class SessionRegistry<dvl::Session>;
@@ -55,11 +44,6 @@ template class SessionRegistry<dvl::Session>;
 namespace {
 const bool registryGuardReady = (GuardedSingleton<DriverSessionRegistry>::guard(), true);
 }  // namespace
-
-DriverSessionRegistry& sessionRegistry() {
-  return GuardedSingleton<DriverSessionRegistry>::guard().get(
-      [](voerr::PlatformStatus& status) { return new DriverSessionRegistry(status); });
-}
 
 }  // namespace miivi
 

@@ -7,6 +7,7 @@
 
 #include "platform/Noncopyable.h"
 #include "platform/Primitives.h"
+#include "sessions/GuardedSingleton.h"
 #include "sessions/Session.h"
 #include "sessions/SharedReference.h"
 #include "telemetry/UsageTelemetry.h"
@@ -48,10 +49,21 @@ class SessionRegistry final : public SessionRegistryInterface<SessionType>,
   void insert(uint32_t handle, const Reference& session) override;
   void erase(uint32_t handle) override;
   Reference remove(uint32_t handle, const SessionType* expected) override;
-  Reference lookup(uint32_t handle) override;
-  Reference find(uint32_t handle) override;
+  // Every API call looks its session up: defined here to be inlined.
+  Reference lookup(uint32_t handle) override {
+    Reference session = find(handle);
+    if (!session) raiseInvalidHandle();
+    return session;
+  }
+  Reference find(uint32_t handle) override {
+    voapal::ReadSection read(lock_);
+    auto entry = sessions_.find(handle);
+    return entry == sessions_.end() ? Reference() : entry->second;
+  }
 
  private:
+  [[noreturn]] static void raiseInvalidHandle();
+
   std::map<uint32_t, Reference> sessions_;
   voapal::ReaderWriterLock lock_;
 };
@@ -62,8 +74,12 @@ using DriverSessionRegistry = SessionRegistry<dvl::Session>;
 using SessionReference = vohtl::SharedPtr<dvl::Session>;
 
 // The process-wide registry, built on first use; throws -52003 when its
-// locks cannot be created (the next call tries again).
-DriverSessionRegistry& sessionRegistry();
+// locks cannot be created (the next call tries again). Inline: every API
+// call starts here.
+inline DriverSessionRegistry& sessionRegistry() {
+  return GuardedSingleton<DriverSessionRegistry>::guard().get(
+      [](voerr::PlatformStatus& status) { return new DriverSessionRegistry(status); });
+}
 
 }  // namespace miivi
 
