@@ -59,7 +59,7 @@ void CallFrame::returned(const char* name, const void* data, int32_t elementSize
                                             code);
 }
 
-void CallFrame::begin() {
+TOVIK_HANDLES_CANCELLATION void CallFrame::begin() {
   std::memset(errorDescription_, 0, sizeof errorDescription_);
   std::memset(sessionName_, 0, sizeof sessionName_);
   param("dummyerror", errorDescription_, 8, 8, kAddressCode);
@@ -109,7 +109,7 @@ void CallFrame::array(const char* name, const void* data, int32_t elementSize, i
   if (data) param(name, data, elementSize, count > 0 ? count * elementSize : 0, code);
 }
 
-void CallFrame::attributeName(ViAttr attributeId) {
+TOVIK_HANDLES_CANCELLATION void CallFrame::attributeName(ViAttr attributeId) {
   char name[256] = {};
   try {
     miivi::IviWrapper binding(vi_);
@@ -129,7 +129,7 @@ void CallFrame::endParams() noexcept {
   index_ = 0;
 }
 
-void FrameCore::recordCurrentException() {
+TOVIK_HANDLES_CANCELLATION void FrameCore::recordCurrentException() {
   int32_t language = 0;
   try {
     language = miivi::languageAccessor().getLanguage(miivi::IviWrapper(vi_));
@@ -150,8 +150,9 @@ void FrameCore::recordCurrentException() {
   recordError(vi_, accumulator_, language, miivi::MxlWrapper());
 }
 
-void recordError(ViSession vi, const voerr::Status& status, int32_t language,
-                 const miivi::MxlWrapper& translator) {
+TOVIK_HANDLES_CANCELLATION void recordError(ViSession vi, const voerr::Status& status,
+                                            int32_t language,
+                                            const miivi::MxlWrapper& translator) {
   try {
     int32_t code = status.code;
     translator.unmapErrorCode(code);
@@ -173,7 +174,7 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
 }
 
 
-void CallFrame::describePendingError() {
+TOVIK_HANDLES_CANCELLATION void CallFrame::describePendingError() {
   try {
     const miivi::MxlWrapper translator;
     miivi::ErrorAccessor accessor(translator);
@@ -189,7 +190,7 @@ void CallFrame::describePendingError() {
   errorDescription_[sizeof errorDescription_ - 1] = '\0';
 }
 
-void CallFrame::logInterchangeStrings() {
+TOVIK_HANDLES_CANCELLATION void CallFrame::logInterchangeStrings() {
   std::string text;
   try {
     miivi::IviWrapper binding(vi_);

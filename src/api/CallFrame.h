@@ -60,7 +60,7 @@ class FrameCore {
   FrameCore& operator=(const FrameCore&) = delete;
 
   template <typename Body>
-  void run(Body&& body) {
+  TOVIK_HANDLES_CANCELLATION void run(Body&& body) {
     try {
       result_ = body();
     }

@@ -12,7 +12,7 @@ namespace api {
 namespace {
 
 template <typename Report>
-void withSessionLogger(ViSession vi, Report report) {
+TOVIK_HANDLES_CANCELLATION void withSessionLogger(ViSession vi, Report report) {
   try {
     if (miivi::SessionReference session = miivi::sessionRegistry().find(vi)) {
       report(session->telemetryLogger());
