@@ -14,7 +14,7 @@
 namespace {
 
 constexpr ViStatus kInvalidSessionHandle = static_cast<ViStatus>(0xBFFA1190u);
-constexpr int kRounds = 400;
+constexpr int kRounds = 2000;
 
 // Lets a fixed number of threads meet before each round.
 class SpinBarrier {
