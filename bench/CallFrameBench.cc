@@ -1,12 +1,14 @@
 // The call frame's cost: a forwarded call with tracing off against a direct
 // call into the same plugin entry and against a bare model of the per-call
-// work the frame must do (construction guard, registry read lock, lookup,
-// reference count); and two threads calling on two sessions.
+// work the frame must do (construction lock, registry read lock, map lookup,
+// reference count, entry call); and two threads calling on two sessions,
+// against the bare model on two threads.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "ivi/IviWrapper.h"
 #include "ivi/IviWrapperFactory.h"
@@ -48,29 +50,56 @@ void BM_DirectPluginCall(benchmark::State& state) {
 }
 BENCHMARK(BM_DirectPluginCall);
 
-// What every forwarded call must do whatever the frame looks like.
-void BM_BareModelOfPerCallWork(benchmark::State& state) {
-  const Fixture& f = fixture();
-  static voerr::PlatformStatus status;
-  static voapal::GuardMutex construction;
-  static voapal::ReaderWriterLock lock;
-  static bool ready = [] {
+// The floor: what every forwarded call must do whatever the frame looks
+// like, with the same primitives the registry uses. Take the registry's
+// construction lock (every getter call takes it), enter the read side of a
+// readers-preferring lock, find the handle in an ordered map of the same
+// sessions, copy the shared reference (atomic count), leave the read side,
+// read the plugin and drop the reference, check that the entry exists and
+// call it.
+struct BareModel {
+  voerr::PlatformStatus status;
+  voapal::GuardMutex construction;
+  voapal::ReaderWriterLock lock;
+  std::map<uint32_t, miivi::SessionReference> sessions;
+  EntryFunction entry = nullptr;
+
+  BareModel() {
     construction.create(status);
     lock.create(status);
-    return true;
-  }();
-  (void)ready;
-  static miivi::SessionReference session = miivi::sessionRegistry().lookup(f.sessions[0]);
-  for (auto _ : state) {
+    if (status.code < 0) std::abort();
+    const Fixture& f = fixture();
+    for (ViSession vi : f.sessions) sessions.emplace(vi, miivi::sessionRegistry().lookup(vi));
+    entry = f.trivial;
+  }
+
+  ViStatus call(ViSession vi, ViConstString channelName, ViReal64 frequency) {
     construction.lock();
     construction.unlock();
     lock.enterRead();
-    miivi::SessionReference copy = session;
+    auto found = sessions.find(vi);
+    miivi::SessionReference session = found != sessions.end() ? found->second
+                                                              : miivi::SessionReference();
     lock.leaveRead();
-    benchmark::DoNotOptimize(copy->plugin());
-    copy.reset();
-    benchmark::DoNotOptimize(f.trivial(f.sessions[0], "0", 1e6));
+    if (!session) return -1;
+    benchmark::DoNotOptimize(session->plugin());
+    session.reset();
+    EntryFunction function = entry;
+    benchmark::DoNotOptimize(function);
+    if (!function) return -2;
+    return function(vi, channelName, frequency);
   }
+};
+
+BareModel& bareModel() {
+  static BareModel instance;
+  return instance;
+}
+
+void BM_BareModelOfPerCallWork(benchmark::State& state) {
+  BareModel& model = bareModel();
+  const ViSession vi = fixture().sessions[0];
+  for (auto _ : state) benchmark::DoNotOptimize(model.call(vi, "0", 1e6));
 }
 BENCHMARK(BM_BareModelOfPerCallWork);
 
@@ -99,6 +128,14 @@ void BM_TwoThreadsFiveMicrosecondEntry(benchmark::State& state) {
 }
 BENCHMARK(BM_TwoThreadsFiveMicrosecondEntry)->Threads(2)->UseRealTime();
 
+// The floor of the two-thread figures: the bare model on two sessions.
+void BM_TwoThreadsBareModel(benchmark::State& state) {
+  BareModel& model = bareModel();
+  const ViSession vi = fixture().sessions[state.thread_index()];
+  for (auto _ : state) benchmark::DoNotOptimize(model.call(vi, "0", 1e6));
+}
+BENCHMARK(BM_TwoThreadsBareModel)->Threads(2)->UseRealTime();
+
 void BM_TwoThreadsSessionLookup(benchmark::State& state) {
   const ViSession vi = fixture().sessions[state.thread_index()];
   for (auto _ : state) benchmark::DoNotOptimize(miivi::sessionRegistry().lookup(vi).get());
@@ -109,6 +146,7 @@ BENCHMARK(BM_TwoThreadsSessionLookup)->Threads(2)->UseRealTime();
 
 int main(int argc, char** argv) {
   fixture();
+  bareModel();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -37,7 +37,7 @@ function(tovik_library name)
   add_library(${target} STATIC ${L_SOURCES})
   target_include_directories(${target} PUBLIC
     ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src ${TOVIK_GENERATED_DIR})
-  target_compile_options(${target} PRIVATE ${TOVIK_WARNINGS})
+  target_compile_options(${target} PRIVATE ${TOVIK_WARNINGS} ${TOVIK_INSTRUMENT})
   set_target_properties(${target} PROPERTIES
     POSITION_INDEPENDENT_CODE ON
     CXX_VISIBILITY_PRESET hidden

@@ -43,17 +43,11 @@ size_t boundedLength(const char* text, size_t bound) {
 
 }  // namespace
 
-CallFrame::CallFrame(ViSession vi, Variant variant, int32_t functionId, const char* name) noexcept
-    : vi_(vi), variant_(variant) {
-  if (trace::traceLinker().isEnabled()) {
-    cookie_ = trace::SnooprGetCookie(kApiType, functionId, kRecordFlags, name);
-  }
+void CallFrame::openRecord(int32_t functionId, const char* name) {
+  cookie_ = trace::SnooprGetCookie(kApiType, functionId, kRecordFlags, name);
 }
 
-CallFrame::~CallFrame() {
-  // A record left open (tracing switched off mid-call) is still released.
-  if (cookie_) trace::SnooprFreeCookie(cookie_);
-}
+void CallFrame::releaseRecord() noexcept { trace::SnooprFreeCookie(cookie_); }
 
 void CallFrame::param(const char* name, const void* data, int32_t elementSize, int64_t total,
                       int32_t code) noexcept {
@@ -66,7 +60,7 @@ void CallFrame::returned(const char* name, const void* data, int32_t elementSize
                                             code);
 }
 
-void CallFrame::begin() noexcept {
+TOVIK_HANDLES_CANCELLATION void CallFrame::begin() {
   std::memset(errorDescription_, 0, sizeof errorDescription_);
   std::memset(sessionName_, 0, sizeof sessionName_);
   param("dummyerror", errorDescription_, 8, 8, kAddressCode);
@@ -80,7 +74,9 @@ void CallFrame::begin() noexcept {
         const std::string& name = session->resourceName();
         std::memcpy(sessionName_, name.data(), std::min(name.size(), sizeof sessionName_ - 1));
       }
-    } catch (...) {
+    }
+    TOVIK_LET_CANCELLATION_PASS
+    catch (...) {
       // The name is only decoration; the call itself reports a bad handle.
     }
   }
@@ -111,17 +107,19 @@ void CallFrame::address(const char* name, const void* pointer, int32_t code) noe
 void CallFrame::array(const char* name, const void* data, int32_t elementSize, int64_t count,
                       int32_t code) noexcept {
   param(name, &data, 8, 8, code);
-  if (data && count > 0) param(name, data, elementSize, count * elementSize, code);
+  if (data) param(name, data, elementSize, count > 0 ? count * elementSize : 0, code);
 }
 
-void CallFrame::attributeName(ViAttr attributeId) noexcept {
+TOVIK_HANDLES_CANCELLATION void CallFrame::attributeName(ViAttr attributeId) {
   char name[256] = {};
   try {
     miivi::IviWrapper binding(vi_);
     if (binding.Ivi_GetAttributeName(attributeId, name, sizeof name, 1) < 0) {
       binding.Ivi_ClearErrorInfo(1);
     }
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
   }
   name[sizeof name - 1] = '\0';
   param("dummyattr", name, 1, static_cast<int64_t>(std::strlen(name)), kTextCode);
@@ -132,15 +130,19 @@ void CallFrame::endParams() noexcept {
   index_ = 0;
 }
 
-void CallFrame::recordCurrentException() noexcept {
+TOVIK_HANDLES_CANCELLATION void FrameCore::recordCurrentException() {
   int32_t language = 0;
   try {
     language = miivi::languageAccessor().getLanguage(miivi::IviWrapper(vi_));
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
   }
   try {
     voerr::translateCurrentException(accumulator_);
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
     // Not a standard exception: still an error of this call, never an escape.
     voerr::Status unknown;
     TOVIK_RAISE_PLAIN(voerr::codes::kInternalSoftwareError).into(unknown);
@@ -149,8 +151,9 @@ void CallFrame::recordCurrentException() noexcept {
   recordError(vi_, accumulator_, language, miivi::MxlWrapper());
 }
 
-void recordError(ViSession vi, const voerr::Status& status, int32_t language,
-                 const miivi::MxlWrapper& translator) noexcept {
+TOVIK_HANDLES_CANCELLATION void recordError(ViSession vi, const voerr::Status& status,
+                                            int32_t language,
+                                            const miivi::MxlWrapper& translator) {
   try {
     int32_t code = status.code;
     translator.unmapErrorCode(code);
@@ -171,23 +174,15 @@ void recordError(ViSession vi, const voerr::Status& status, int32_t language,
       text[kRecordedErrorLength - 1] = '.';
     }
     miivi::IviWrapper(vi).Ivi_SetErrorInfo(VI_FALSE, status.code, 0, text.c_str(), 1);
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
     // Describing the error failed too; the status still goes back.
   }
 }
 
-void CallFrame::merge() noexcept {
-  const ViStatus merged = mergeStatus(result_, accumulator_.code);
-  frontEndTaken_ = accumulator_.code != 0 && merged == accumulator_.code;
-  result_ = merged;
-}
 
-bool CallFrame::finishing() noexcept {
-  finishing_ = cookie_ != nullptr && trace::traceLinker().isEnabled();
-  return finishing_;
-}
-
-void CallFrame::describePendingError() noexcept {
+TOVIK_HANDLES_CANCELLATION void CallFrame::describePendingError() {
   try {
     const miivi::MxlWrapper translator;
     miivi::ErrorAccessor accessor(translator);
@@ -196,12 +191,14 @@ void CallFrame::describePendingError() noexcept {
     ViStatus code = 0;
     accessor.peekError(language, thread, true, &code, sizeof errorDescription_, errorDescription_,
                        miivi::kTranslateDefault);
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
   }
   errorDescription_[sizeof errorDescription_ - 1] = '\0';
 }
 
-void CallFrame::logInterchangeStrings() noexcept {
+TOVIK_HANDLES_CANCELLATION void CallFrame::logInterchangeStrings() {
   std::string text;
   try {
     miivi::IviWrapper binding(vi_);
@@ -219,13 +216,15 @@ void CallFrame::logInterchangeStrings() noexcept {
     const char* what = error.what();
     if (what) returned("dummyintch", what, 1, static_cast<int64_t>(std::strlen(what)), kTextCode);
     return;
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
     return;
   }
   returned("dummyintch", text.data(), 1, static_cast<int64_t>(text.size()), kTextCode);
 }
 
-void CallFrame::epilogue() noexcept {
+void CallFrame::epilogue() {
   index_ = 0;
   if (result_ < 0) describePendingError();
   returned("dummyerror", errorDescription_, 1,
@@ -252,20 +251,22 @@ void CallFrame::outputResourceName(const char* resourceName) noexcept {
   returned("dummysessn", name, 1, static_cast<int64_t>(std::strlen(name)), kTextCode);
 }
 
-ViStatus CallFrame::finish() noexcept {
-  if (finishing_) {
-    trace::SnooprSetFuncReturnElementSize_generic(cookie_, index_, &result_, 4, 4, nullptr,
-                                                  kStatusCode, result_ >= 0 ? 1 : 0);
-    trace::SnooprEndReturns(&cookie_, index_ + 1);
-    trace::SnooprFreeCookie(cookie_);
-    cookie_ = nullptr;
-  }
-  return result_;
+void CallFrame::endRecord() {
+  trace::SnooprSetFuncReturnElementSize_generic(cookie_, index_, &result_, 4, 4, nullptr,
+                                                kStatusCode, result_ >= 0 ? 1 : 0);
+  trace::SnooprEndReturns(&cookie_, index_ + 1);
+  trace::SnooprFreeCookie(cookie_);
+  cookie_ = nullptr;
 }
 
-tovik::Plugin& sessionPlugin(ViSession vi) {
-  tovik::Plugin* plugin = miivi::sessionRegistry().lookup(vi)->plugin();
-  return *plugin;
+ClosingSession::ClosingSession(ViSession vi)
+    : vi_(vi), session_(miivi::sessionRegistry().lookup(vi)) {}
+
+tovik::Plugin& ClosingSession::plugin() const { return *session_->plugin(); }
+
+void ClosingSession::takeOut() {
+  dvl::takeOut(vi_, session_.get());
+  session_.reset();
 }
 
 }  // namespace api

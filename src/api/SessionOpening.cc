@@ -14,6 +14,7 @@
 #include "resolver/PluginResolver.h"
 #include "sessions/LanguageAccessor.h"
 #include "sessions/SessionRegistry.h"
+#include "status/Raise.h"
 #include "telemetry/UsageTelemetry.h"
 
 namespace api {
@@ -34,6 +35,11 @@ bool isGrpc(OpenKind kind) { return kind == OpenKind::kGrpcInitialize || kind ==
 ViStatus openSession(const OpenRequest& request, ViSession* vi,
                      FunctionRef<ViStatus(tovik::Plugin&)> openEntry) {
   if (request.ym) clearThreadError();
+  if (!vi) {
+    TOVIK_RAISE(voerr::codes::kNullPointer)
+        .usage("kUsageTypeParameterName", request.handleName)
+        .throwIt();
+  }
   const char* resourceName = request.resourceName ? request.resourceName : "";
 
   // The most recent opening call decides the process's default language.
@@ -62,7 +68,7 @@ ViStatus openSession(const OpenRequest& request, ViSession* vi,
   tovik::Plugin* plugin = tovik::pluginCache().getInstance(key);
 
   const ViStatus result = openEntry(*plugin);
-  if (result < 0 || !vi) return result;  // nothing opened, or no handle to register
+  if (result < 0) return result;  // nothing opened
 
   telemetry::sessionOpened(telemetryLogger.get(), resourceName, request.ym);
   const char* registeredName = resourceName;

@@ -25,6 +25,7 @@ struct OpenRequest {
   const char* resourceName;
   const char* optionString;  // null when the call has none, or the caller passed none
   bool ym;                   // opened through a Ymber entry point
+  const char* handleName;    // the new-handle parameter ("vi", "newVi"), for its usage item
   // The gRPC forms register the session under the server session name
   // ("" when null) instead of the resource name.
   const char* registeredName = nullptr;
@@ -32,7 +33,9 @@ struct OpenRequest {
 
 // Resolves and loads the plugin, lets `openEntry` create the session (it
 // writes the handle through `vi`), and registers the session. Returns the
-// entry's status; throws for the front end's own failures.
+// entry's status; throws for the front end's own failures. A null `vi` is
+// refused (0xBFFA0058) before anything is opened: a session the plugin
+// opened could never be registered, reached or closed.
 ViStatus openSession(const OpenRequest& request, ViSession* vi,
                      FunctionRef<ViStatus(tovik::Plugin&)> openEntry);
 

@@ -59,6 +59,11 @@ uint32_t decodeCodePoint(std::string_view text, size_t& pos) {
 // Writes the full case folding of `cp` (1 to kMaxFolded code points) into
 // `out` and returns its length.
 int foldCodePoint(uint32_t cp, uint32_t* out) {
+  // ASCII folds by lower-casing A to Z alone; no table search for it.
+  if (cp < 0x80) {
+    out[0] = (cp >= 'A' && cp <= 'Z') ? cp + ('a' - 'A') : cp;
+    return 1;
+  }
   const auto* begin = std::begin(casefold::kEntries);
   const auto* end = std::end(casefold::kEntries);
   const auto* entry = std::lower_bound(
@@ -95,6 +100,14 @@ class FoldedCodePoints {
 };
 
 }  // namespace
+
+std::u32string foldCase(std::string_view text) {
+  std::u32string folded;
+  folded.reserve(text.size());
+  FoldedCodePoints codePoints(text);
+  while (!codePoints.atEnd()) folded.push_back(codePoints.next());
+  return folded;
+}
 
 int compareNoCase(std::string_view a, std::string_view b) {
   if (a == b) return 0;

@@ -3,6 +3,7 @@
 // "ss").
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tessel {
@@ -16,5 +17,10 @@ int compareNoCase(std::string_view a, std::string_view b);
 inline bool equalsNoCase(std::string_view a, std::string_view b) {
   return compareNoCase(a, b) == 0;
 }
+
+// The folded code points that compareNoCase compares: two texts are equal
+// without regard to case exactly when their folded forms are equal. Fold a
+// text once to keep it in a set instead of comparing it with every other.
+std::u32string foldCase(std::string_view text);
 
 }  // namespace tessel

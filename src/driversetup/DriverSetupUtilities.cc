@@ -1,6 +1,7 @@
 #include "driversetup/DriverSetupUtilities.h"
 
 #include <limits>
+#include <set>
 
 #include "driversetup/CaseFolding.h"
 #include "driversetup/ParserStringUtils.h"
@@ -38,12 +39,18 @@ const DriverSetupEntry* findTag(const DriverSetupGroup& group, std::string_view 
   return nullptr;
 }
 
+// Tags and resource names folded once and kept ordered, so that spotting a
+// repetition costs O(log n) per entry and a long DriverSetup parses in
+// O(n log n), not by comparing every entry with every earlier one.
+using FoldedSet = std::set<std::u32string>;
+
 DriverSetupGroup parseGroup(std::string_view groupText) {
   std::vector<std::string_view> entries = split(groupText, ';');
   if (!entries.empty() && entries.back().empty()) entries.pop_back();
   DriverSetupGroup group;
+  group.reserve(entries.size());
+  FoldedSet tags;
   for (std::string_view entry : entries) {
-    const std::string entryText(entry);
     if (entry.empty()) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
           .elaboration(std::string(groupText).c_str())
@@ -52,22 +59,22 @@ DriverSetupGroup parseGroup(std::string_view groupText) {
     const size_t colon = entry.find(':');
     if (colon == std::string_view::npos) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
-          .usage("kSidlSetupNotParsed", entryText.c_str())
+          .usage("kSidlSetupNotParsed", std::string(entry).c_str())
           .throwIt();
     }
     const std::string_view tag = trim(entry.substr(0, colon), kDriverSetupSpace);
     const std::string_view value = trim(entry.substr(colon + 1), kDriverSetupSpace);
     if (tag.empty()) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
-          .usage("kSidlNoTag", entryText.c_str())
+          .usage("kSidlNoTag", std::string(entry).c_str())
           .throwIt();
     }
     if (value.empty()) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
-          .usage("kSidlNoValue", entryText.c_str())
+          .usage("kSidlNoValue", std::string(entry).c_str())
           .throwIt();
     }
-    if (findTag(group, tag) != nullptr) {
+    if (!tags.insert(foldCase(tag)).second) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
           .usage("kSidlRepeatedTag", std::string(tag).c_str())
           .throwIt();
@@ -78,21 +85,19 @@ DriverSetupGroup parseGroup(std::string_view groupText) {
 }
 
 // With several groups each one names its resource, and no resource twice.
-void checkResourceName(const DriverSetupData& accepted, const DriverSetupGroup& group,
-                       std::string_view groupText) {
+// `resourceNames` holds the folded names of the groups accepted so far.
+void checkResourceName(const DriverSetupGroup& group, std::string_view groupText,
+                       FoldedSet& resourceNames) {
   const DriverSetupEntry* resource = findTag(group, kResourceNameTag);
   if (resource == nullptr) {
     TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
         .usage("kSidlNoResourceName", std::string(groupText).c_str())
         .throwIt();
   }
-  for (const DriverSetupGroup& previous : accepted) {
-    const DriverSetupEntry* other = findTag(previous, kResourceNameTag);
-    if (other != nullptr && equalsNoCase(other->second, resource->second)) {
-      TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
-          .usage("kSidlRepeatedResourceName", resource->second.c_str())
-          .throwIt();
-    }
+  if (!resourceNames.insert(foldCase(resource->second)).second) {
+    TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
+        .usage("kSidlRepeatedResourceName", resource->second.c_str())
+        .throwIt();
   }
 }
 
@@ -116,6 +121,8 @@ uint64_t parseDigits(std::string_view digits, uint64_t limit) {
 DriverSetupData parseDriverSetupString(std::string_view text) {
   const std::vector<std::string_view> groups = split(text, '&');
   DriverSetupData data;
+  data.reserve(groups.size());
+  FoldedSet resourceNames;
   for (std::string_view groupText : groups) {
     if (groupText.empty()) {
       TOVIK_RAISE(voerr::codes::kInvalidDriverSetupString)
@@ -123,7 +130,7 @@ DriverSetupData parseDriverSetupString(std::string_view text) {
           .throwIt();
     }
     DriverSetupGroup group = parseGroup(groupText);
-    if (groups.size() >= 2) checkResourceName(data, group, groupText);
+    if (groups.size() >= 2) checkResourceName(group, groupText, resourceNames);
     data.push_back(std::move(group));
   }
   return data;

@@ -94,15 +94,16 @@ void ReaderWriterLock::create(voerr::PlatformStatus& status) {
 }
 
 void ReaderWriterLock::enterRead() {
-  readerCountMutex_.lock();
-  if (readerCount_++ == 0) writeSemaphore_.wait();
-  readerCountMutex_.unlock();
+  // sem_wait is a cancellation point: a thread cancelled while it waits
+  // unwinds from here, through the guard, without having counted itself.
+  GuardLock lock(readerCountMutex_);
+  if (readerCount_ == 0) writeSemaphore_.wait();
+  ++readerCount_;
 }
 
 void ReaderWriterLock::leaveRead() {
-  readerCountMutex_.lock();
+  GuardLock lock(readerCountMutex_);
   if (--readerCount_ == 0) writeSemaphore_.post();
-  readerCountMutex_.unlock();
 }
 
 void* allocateWithStatus(size_t byteCount, voerr::PlatformStatus& status) {

@@ -132,22 +132,24 @@ const typename ProductIDMap<Id, Key>::Entry* ProductIDMap<Id, Key>::findById(
 }
 
 template <class Id, class Key>
-void ProductIDMap<Id, Key>::throwUnknownId() const {
-  const int32_t errorCodeToThrow = errorCodeToThrow_;
+void ProductIDMap<Id, Key>::throwUnknownId(voerr::Raiser& raiser) const {
   std::set<Id> ids;
   for (const Entry& entry : entries_) {
     ids.insert(entry.productId);
   }
-  voerr::Raiser raiser = TOVIK_RAISE_VAR(errorCodeToThrow);
   addPossibleValues(raiser, ids, "uint32_t");
   raiser.throwIt();
 }
 
+// getPluginKey and getProductName raise from sites of their own, so their
+// reports can be told apart.
 template <class Id, class Key>
 Key ProductIDMap<Id, Key>::getPluginKey(Id productId) const {
   const Entry* entry = findById(productId);
   if (!entry) {
-    throwUnknownId();
+    const int32_t errorCodeToThrow = errorCodeToThrow_;
+    voerr::Raiser raiser = TOVIK_RAISE_VAR(errorCodeToThrow);
+    throwUnknownId(raiser);
   }
   return entry->key;
 }
@@ -156,7 +158,9 @@ template <class Id, class Key>
 std::string ProductIDMap<Id, Key>::getProductName(Id productId) const {
   const Entry* entry = findById(productId);
   if (!entry) {
-    throwUnknownId();
+    const int32_t errorCodeToThrow = errorCodeToThrow_;
+    voerr::Raiser raiser = TOVIK_RAISE_VAR(errorCodeToThrow);
+    throwUnknownId(raiser);
   }
   return entry->bus + "-" + entry->model;
 }

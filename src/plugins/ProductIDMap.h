@@ -13,6 +13,10 @@
 
 #include "plugins/PluginKey.h"
 
+namespace voerr {
+class Raiser;
+}
+
 namespace dvl {
 
 template <class Id, class Key>
@@ -63,7 +67,8 @@ class ProductIDMap : public ProductIDMapInterface<Id, Key> {
   };
 
   const Entry* findById(Id productId) const;
-  [[noreturn]] void throwUnknownId() const;
+  // Adds the accepted identifiers to the caller's raise and throws it.
+  [[noreturn]] void throwUnknownId(voerr::Raiser& raiser) const;
 
   int32_t errorCodeToThrow_;
   std::vector<Entry> entries_;

@@ -204,20 +204,26 @@ size_t decodeOne(const char*& p, const char* end, char* out) {
   return encodeUtf8(codePoint, out);
 }
 
-// Whether the raw (escaped) key equals `name` once decoded.
-bool rawEquals(const char* raw, size_t rawLength, const char* name) {
+enum class KeyMatch { kEqual, kDifferent, kMalformed };
+
+// Compares the raw (escaped) key with `name` once decoded. The whole key is
+// decoded even after a difference, so a key that cannot be decoded is told
+// apart from one that merely differs.
+KeyMatch matchKey(const char* raw, size_t rawLength, const char* name) {
   const char* p = raw;
   const char* end = raw + rawLength;
   const char* n = name;
+  bool equal = true;
   while (p < end) {
     char bytes[4];
     const size_t count = decodeOne(p, end, bytes);
-    if (count == 0 || std::strncmp(n, bytes, count) != 0 || std::memchr(n, '\0', count)) {
-      return false;
+    if (count == 0) return KeyMatch::kMalformed;
+    if (equal && (std::memchr(n, '\0', count) || std::strncmp(n, bytes, count) != 0)) {
+      equal = false;
     }
-    n += count;
+    if (equal) n += count;
   }
-  return *n == '\0';
+  return equal && *n == '\0' ? KeyMatch::kEqual : KeyMatch::kDifferent;
 }
 
 // Nesting bound so a hostile text cannot exhaust the stack.
@@ -432,7 +438,9 @@ const char* findMember(const char* objectText, const char* name) {
     p = skipWhiteSpace(afterKey);
     if (*p != ':') return nullptr;
     p = skipWhiteSpace(p + 1);
-    if (rawEquals(key.raw, key.rawLength, name)) return p;
+    const KeyMatch match = matchKey(key.raw, key.rawLength, name);
+    if (match == KeyMatch::kMalformed) return nullptr;  // a malformed object ends the search
+    if (match == KeyMatch::kEqual) return p;
     Value skipped;
     p = parseAt(p, skipped, 0);
     if (!p) return nullptr;

@@ -39,12 +39,6 @@ constexpr std::array<Expert, 3> kExperts{{
     {"tovikaux", PluginKey::PAL},
 }};
 
-[[noreturn]] void raiseUnknownResource(const std::string& resourceName) {
-  TOVIK_RAISE(voerr::codes::kBadOptionValueResolver)
-      .usage("kUsageTypeInvalidIdentifier", resourceName.c_str())
-      .throwIt();
-}
-
 }  // namespace
 
 const char* expertList() {
@@ -90,12 +84,22 @@ PluginKey PluginResolver::resolveResourceName(const std::string& resourceName, b
                                               telemetry::SessionLogger* telemetryLogger) {
   if (resourceName.empty() && simulate) return findInstalledPlugin();
   sysapicpp::DeviceRecord record{sysapicpp::PropertyBagHandle(CmxDynamicPropertyBag::create())};
+  // The two refusals of a real session raise from sites of their own, so a
+  // report tells a name nobody has from a device that may not be used.
   if (!findDevice(resourceName, record)) {
-    if (!simulate) raiseUnknownResource(resourceName);
+    if (!simulate) {
+      TOVIK_RAISE(voerr::codes::kBadOptionValueResolver)
+          .usage("kUsageTypeInvalidIdentifier", resourceName.c_str())
+          .throwIt();
+    }
     return keyForProduct(productMap_->getProductId(std::nullopt, std::nullopt), "0",
                          Simulation::kByOption, telemetryLogger);
   }
-  if (record.getInt32(kUsableTag) != 1 && !simulate) raiseUnknownResource(resourceName);
+  if (record.getInt32(kUsableTag) != 1 && !simulate) {
+    TOVIK_RAISE(voerr::codes::kBadOptionValueResolver)
+        .usage("kUsageTypeInvalidIdentifier", resourceName.c_str())
+        .throwIt();
+  }
   const unsigned int productId = record.getUInt32(kProductIdTag);
   const std::string serialNumber = record.getString(kSerialNumberTag);
   const bool keptSimulation = record.getBool(kKeptSimulationTag);

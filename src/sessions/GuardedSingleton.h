@@ -24,7 +24,7 @@ class GuardedSingleton {
   // the next call tries again.
   template <typename Make>
   T& get(Make make) {
-    voerr::throwIfFailed(status_);
+    if (status_.code < 0) voerr::throwIfFailed(status_);  // every API call passes here
     voapal::GuardLock lock(mutex_);
     if (!object_) {
       voerr::PlatformStatus status;

@@ -17,30 +17,26 @@ void SessionRegistry<SessionType>::insert(uint32_t handle, const Reference& sess
 
 template <typename SessionType>
 void SessionRegistry<SessionType>::erase(uint32_t handle) {
-  Reference removed;  // released after the lock, so a destructor never runs under it
-  {
-    voapal::WriteSection write(lock_);
-    auto entry = sessions_.find(handle);
-    if (entry == sessions_.end()) return;
+  // The reference dies here, after the lock: no destructor runs under it.
+  remove(handle, nullptr);
+}
+
+template <typename SessionType>
+typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::remove(
+    uint32_t handle, const SessionType* expected) {
+  Reference removed;
+  voapal::WriteSection write(lock_);
+  auto entry = sessions_.find(handle);
+  if (entry != sessions_.end() && (expected == nullptr || entry->second.get() == expected)) {
     removed = std::move(entry->second);
     sessions_.erase(entry);
   }
+  return removed;
 }
 
 template <typename SessionType>
-typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::find(
-    uint32_t handle) {
-  voapal::ReadSection read(lock_);
-  auto entry = sessions_.find(handle);
-  return entry == sessions_.end() ? Reference() : entry->second;
-}
-
-template <typename SessionType>
-typename SessionRegistry<SessionType>::Reference SessionRegistry<SessionType>::lookup(
-    uint32_t handle) {
-  Reference session = find(handle);
-  if (!session) TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
-  return session;
+void SessionRegistry<SessionType>::raiseInvalidHandle() {
+  TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
 }
 
 template class SessionRegistry<dvl::Session>;
@@ -48,11 +44,6 @@ template class SessionRegistry<dvl::Session>;
 namespace {
 const bool registryGuardReady = (GuardedSingleton<DriverSessionRegistry>::guard(), true);
 }  // namespace
-
-DriverSessionRegistry& sessionRegistry() {
-  return GuardedSingleton<DriverSessionRegistry>::guard().get(
-      [](voerr::PlatformStatus& status) { return new DriverSessionRegistry(status); });
-}
 
 }  // namespace miivi
 
@@ -72,10 +63,9 @@ miivi::SessionReference createAndRegister(std::unique_ptr<miivi::IviWrapperInter
   return reference;
 }
 
-miivi::SessionReference takeOut(uint32_t handle) {
-  miivi::DriverSessionRegistry& registry = miivi::sessionRegistry();
-  miivi::SessionReference session = registry.lookup(handle);
-  registry.erase(handle);
+miivi::SessionReference takeOut(uint32_t handle, const Session* expected) {
+  miivi::SessionReference session = miivi::sessionRegistry().remove(handle, expected);
+  if (!session) TOVIK_RAISE(voerr::codes::kInvalidSessionHandle).throwIt();
   return session;
 }
 

@@ -15,9 +15,15 @@ class SysAPIFrameworkLoader final : public SysAPIFrameworkLoaderInterface {
   // expertList: configuration expert names separated by commas. Throws
   // boost::thread_resource_error when the mutex cannot be created.
   explicit SysAPIFrameworkLoader(std::string expertList);
+  // Destroys only the mutex and the list: the framework stays alive until
+  // the process ends.
   ~SysAPIFrameworkLoader() override;
 
   sysapicpp::DeviceFramework& getFramework() override;
+
+  // For tests that count the service's objects: releases the frameworks
+  // that destroyed loaders kept. The product never calls it.
+  static void releaseKeptFrameworks();
 
  private:
   const std::string expertList_;

@@ -5,8 +5,6 @@
 
 namespace iotracetools {
 
-namespace {
-
 // The trace lock, created while the library initialises. Until then, and
 // for good when its creation failed or once it is destroyed at exit,
 // tracing is off.
@@ -17,7 +15,10 @@ class TraceLock {
     mutex_.create(status);
     created_.store(mutex_.created(), std::memory_order_release);
   }
-  ~TraceLock() { created_.store(false, std::memory_order_release); }
+  ~TraceLock() {
+    created_.store(false, std::memory_order_release);
+    IOTraceLinker::instance_.switchOff();
+  }
   TraceLock(const TraceLock&) = delete;
   TraceLock& operator=(const TraceLock&) = delete;
 
@@ -29,36 +30,30 @@ class TraceLock {
   std::atomic<bool> created_{false};
 };
 
-// Cleared once the mode flag's address is fixed.
-std::atomic<bool> gFirstUse{true};
+IOTraceLinker IOTraceLinker::instance_;
+
+namespace {
 
 TraceLock gTraceLock;
 
 }  // namespace
 
-IOTraceLinker IOTraceLinker::instance_;
-
-IOTraceLinker& traceLinker() { return IOTraceLinker::instance_; }
-
-bool IOTraceLinker::isEnabled() {
+bool IOTraceLinker::isEnabledFirstTime() {
   if (!gTraceLock.created()) {
     return false;
   }
-  if (gFirstUse.load(std::memory_order_acquire)) {
-    resolveModeFlag();
-  }
-  // The logger, or a test, writes the flag from any thread at any time.
+  resolveModeFlag();
   return __atomic_load_n(modeFlag_.load(std::memory_order_acquire), __ATOMIC_RELAXED) != 0;
 }
 
 void IOTraceLinker::resolveModeFlag() {
   voapal::GuardLock lock(gTraceLock.mutex());
-  if (!gFirstUse.load(std::memory_order_relaxed)) {
+  if (!unresolved_.load(std::memory_order_relaxed)) {
     return;
   }
   // Loads the logger; never null.
   modeFlag_.store(SnooprModeLocation(), std::memory_order_release);
-  gFirstUse.store(false, std::memory_order_release);
+  unresolved_.store(false, std::memory_order_release);
 }
 
 }  // namespace iotracetools

@@ -27,8 +27,12 @@ class IOTraceLinker {
 
   // Whether the logger's mode flag is non-zero now. The first call loads the
   // logger and fixes the flag's address; later calls read the flag only: no
-  // lock, no allocation.
-  bool isEnabled();
+  // call, no lock, no allocation (every export asks).
+  bool isEnabled() {
+    if (unresolved_.load(std::memory_order_acquire)) return isEnabledFirstTime();
+    // The logger, or a test, writes the flag from any thread at any time.
+    return __atomic_load_n(modeFlag_.load(std::memory_order_acquire), __ATOMIC_RELAXED) != 0;
+  }
 
  private:
   friend IOTraceLinker& traceLinker();
@@ -36,14 +40,19 @@ class IOTraceLinker {
   // the library runs.
   constexpr IOTraceLinker() : modeFlag_(&gTraceOffFlag) {}
 
+  bool isEnabledFirstTime();
   void resolveModeFlag();
+  // At exit, once the trace lock is gone: tracing is off for good.
+  void switchOff() { modeFlag_.store(&gTraceOffFlag, std::memory_order_release); }
+  friend class TraceLock;
 
   static IOTraceLinker instance_;
 
   std::atomic<const int32_t*> modeFlag_;
+  std::atomic<bool> unresolved_{true};
 };
 
 // The process-wide linker.
-IOTraceLinker& traceLinker();
+inline IOTraceLinker& traceLinker() { return IOTraceLinker::instance_; }
 
 }  // namespace iotracetools

@@ -67,6 +67,10 @@ typedef struct {
   void (*setLoadHook)(void (*hook)(void* context), void* context);
   /* The address SetCloseFunctionPointer received last, or null. */
   void* (*closeFunction)(void);
+  /* Runs inside every entry, after the call is logged and before it
+     returns, on the calling thread, with the entry's qualified name (a test
+     may block or end the thread there). Null removes it; reset clears it. */
+  void (*setCallHook)(void (*hook)(const char* entry, void* context), void* context);
 } RecordingPluginControl;
 
 typedef const RecordingPluginControl* (*RecordingPluginControlFunction)(void);

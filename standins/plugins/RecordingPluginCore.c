@@ -22,6 +22,8 @@ static ViSession gNextHandle = RECORDING_PLUGIN_DEFAULT_HANDLE;
 static void* gCloseFunction;
 static void (*gLoadHook)(void*);
 static void* gLoadHookContext;
+static void (*gCallHook)(const char*, void*);
+static void* gCallHookContext;
 
 static int findEntry(const char* name) {
   int index;
@@ -43,6 +45,8 @@ static void resetResults(void) {
 
 ViStatus rp_record(int entry, const RecordingPluginArg* args, int argCount) {
   ViStatus result;
+  void (*hook)(const char*, void*);
+  void* context;
   pthread_mutex_lock(&gLock);
   if (!gResultsReady) resetResults();
   if (gCallCount < RECORDING_PLUGIN_LOG_CAPACITY) {
@@ -53,7 +57,10 @@ ViStatus rp_record(int entry, const RecordingPluginArg* args, int argCount) {
   }
   ++gCallCount;
   result = gResults[entry];
+  hook = gCallHook;
+  context = gCallHookContext;
   pthread_mutex_unlock(&gLock);
+  if (hook) hook(rp_entryNames[entry], context); /* unlocked: it may block */
   return result;
 }
 
@@ -96,6 +103,8 @@ static void controlReset(void) {
   gNextHandle = RECORDING_PLUGIN_DEFAULT_HANDLE;
   gLoadHook = 0;
   gLoadHookContext = 0;
+  gCallHook = 0;
+  gCallHookContext = 0;
   pthread_mutex_unlock(&gLock);
 }
 
@@ -159,8 +168,15 @@ static void* controlCloseFunction(void) {
   return closeFunction;
 }
 
+static void controlSetCallHook(void (*hook)(const char*, void*), void* context) {
+  pthread_mutex_lock(&gLock);
+  gCallHook = hook;
+  gCallHookContext = context;
+  pthread_mutex_unlock(&gLock);
+}
+
 static const RecordingPluginControl kControl = {
-    controlReset,   controlSetResult,   controlSetNextHandle, controlCallCount,
-    controlGetCall, controlCountOf,     controlSetLoadHook,   controlCloseFunction};
+    controlReset,   controlSetResult, controlSetNextHandle, controlCallCount,    controlGetCall,
+    controlCountOf, controlSetLoadHook, controlCloseFunction, controlSetCallHook};
 
 RP_EXPORT const RecordingPluginControl* RecordingPlugin_control(void) { return &kControl; }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,10 @@ std::mutex gWriteMutex;
 
 using snooprlog::Item;
 using snooprlog::Record;
+
+// Calls of the record entry points, for tests that check a caller made none.
+std::atomic<uint64_t> gEntryCalls{0};
+void countCall() { gEntryCalls.fetch_add(1, std::memory_order_relaxed); }
 
 void writeAll(int fd, const std::string& text) {
   size_t done = 0;
@@ -117,6 +122,7 @@ extern "C" {
 
 void* SnooprGetCookie(int32_t apiType, int32_t functionId, int32_t flags,
                       const char* functionName) {
+  countCall();
   if (__atomic_load_n(&gMode, __ATOMIC_RELAXED) == 0) {
     return nullptr;
   }
@@ -138,10 +144,12 @@ void* SnooprGetCookie(int32_t apiType, int32_t functionId, int32_t flags,
 void SnooprSetParamElementSize_generic(void* cookie, int32_t index, const void* data,
                                        int32_t elementSize, int64_t totalSize, const char* name,
                                        int32_t typeCode) {
+  countCall();
   addItem(cookie, 'P', index, data, elementSize, totalSize, name, typeCode, 0);
 }
 
 void SnooprEndParams(void* cookie, int32_t count) {
+  countCall();
   auto* record = static_cast<Record*>(cookie);
   if (record != nullptr && !record->written) {
     record->paramsEnded = true;
@@ -152,16 +160,19 @@ void SnooprEndParams(void* cookie, int32_t count) {
 void SnooprSetReturnElementSize_generic(void* cookie, int32_t index, const void* data,
                                         int32_t elementSize, int64_t totalSize, const char* name,
                                         int32_t typeCode) {
+  countCall();
   addItem(cookie, 'R', index, data, elementSize, totalSize, name, typeCode, 0);
 }
 
 void SnooprSetFuncReturnElementSize_generic(void* cookie, int32_t index, const void* data,
                                             int32_t elementSize, int64_t totalSize,
                                             const char* name, int32_t typeCode, int32_t succeeded) {
+  countCall();
   addItem(cookie, 'F', index, data, elementSize, totalSize, name, typeCode, succeeded);
 }
 
 void SnooprEndReturns(void** cookiePointer, int32_t count) {
+  countCall();
   if (cookiePointer == nullptr) {
     return;
   }
@@ -175,6 +186,7 @@ void SnooprEndReturns(void** cookiePointer, int32_t count) {
 }
 
 void SnooprFreeCookie(void* cookie) {
+  countCall();
   auto* record = static_cast<Record*>(cookie);
   if (record == nullptr) {
     return;
@@ -184,5 +196,7 @@ void SnooprFreeCookie(void* cookie) {
 }
 
 int32_t* SnooprModeLocation(void) { return &gMode; }
+
+uint64_t SnooprStandin_entryCalls(void) { return gEntryCalls.load(std::memory_order_relaxed); }
 
 }  // extern "C"

@@ -152,6 +152,10 @@ SNOOPR_EXPORT void SnooprFreeCookie(void* cookie);
 /* Address of the mode flag (0 off, anything else on). */
 SNOOPR_EXPORT int32_t* SnooprModeLocation(void);
 
+/* Stand-in test control: how many calls the record entry points above
+ * (SnooprGetCookie to SnooprFreeCookie) have received, whatever the mode. */
+SNOOPR_EXPORT uint64_t SnooprStandin_entryCalls(void);
+
 #ifdef __cplusplus
 }
 #endif

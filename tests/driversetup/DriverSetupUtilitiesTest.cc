@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
+#include "../MebibyteTime.h"
 #include "ThrownStatus.h"
 
 namespace {
@@ -29,6 +31,41 @@ TEST(ParseDriverSetupString, BuildsTrimmedGroupsInOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(tessel::parseDriverSetupString(c.text), c.expected);
+  }
+}
+
+// A DriverSetup of about 1 MiB, as many entries or as many groups, parses
+// in well under a second, and a repetition at its very end is still found.
+TEST(ParseDriverSetupString, AMebibyteParsesInWellUnderASecond) {
+  constexpr size_t kSize = size_t{1} << 20;
+  std::string entries;  // Tag0:v;Tag1:v;... in one group
+  for (int n = 0; entries.size() < kSize; ++n) entries += "Tag" + std::to_string(n) + ":v;";
+  std::string groups;  // ResourceName:Dev0;Model:GE&ResourceName:Dev1;...
+  for (int n = 0; groups.size() < kSize; ++n) {
+    groups += (n ? "&ResourceName:Dev" : "ResourceName:Dev") + std::to_string(n) + ";Model:GE";
+  }
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* repeatedItem;  // expected usage key, or null when it parses
+  };
+  const Case cases[] = {
+      {"one group of many entries", entries, nullptr},
+      {"many groups", groups, nullptr},
+      {"a tag repeated at the end", entries + "TAG0:w", "kSidlRepeatedTag"},
+      {"a resource repeated at the end", groups + "&ResourceName:DEV0", "kSidlRepeatedResourceName"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto start = std::chrono::steady_clock::now();
+    const driversetup_test::Thrown thrown =
+        driversetup_test::thrownBy([&] { tessel::parseDriverSetupString(c.text); });
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took.count(), test_limits::kMebibyteSeconds);
+    EXPECT_EQ(thrown.thrown, c.repeatedItem != nullptr) << thrown.report;
+    if (c.repeatedItem) {
+      EXPECT_NE(thrown.report.find(c.repeatedItem), std::string::npos) << thrown.report;
+    }
   }
 }
 

@@ -9,19 +9,15 @@
 #include <vector>
 
 #include "RecordingPlugin.h"
+#include "SimulatedSessions.h"
 #include "tovik.h"
 
 extern "C" ViStatus tovikHeaderCheck(ViSession vi);
 
 namespace {
 
-constexpr const char* kSimulated = "Simulate=1,DriverSetup=Model:GE";
-
 TEST(SessionStress, ThreadsOpenCallAndCloseAtOnce) {
-  ViSession first = 0;
-  ASSERT_EQ(tovik_InitWithOptions("", VI_FALSE, VI_FALSE, kSimulated, &first), 0);
-  ASSERT_EQ(tovik_close(first), 0);
-  const RecordingPluginControl* control = RecordingPlugin_find("libtovikpal.so");
+  const RecordingPluginControl* control = e2e::loadPal();
   ASSERT_NE(control, nullptr);
   control->setNextHandle(RECORDING_PLUGIN_FRESH_HANDLES);
 
@@ -32,7 +28,7 @@ TEST(SessionStress, ThreadsOpenCallAndCloseAtOnce) {
     threads.emplace_back([&] {
       while (!stop.load()) {
         ViSession vi = 0;
-        if (tovik_InitWithOptions("", VI_FALSE, VI_FALSE, kSimulated, &vi) != 0) {
+        if (e2e::openSimulated(&vi) != 0) {
           failures++;
           continue;
         }

@@ -102,4 +102,15 @@ TEST(ProductIDMap, Lookups) {
   }
 }
 
+// The two lookups by identifier fail from raise sites of their own.
+TEST(ProductIDMap, UnknownIdentifiersAreReportedByTheirOwnSite) {
+  const plugins_test::Thrown byKey = thrownBy([] { key(0); });
+  const plugins_test::Thrown byName = thrownBy([] { name(0); });
+  ASSERT_TRUE(byKey.thrown && byName.thrown);
+  const auto site = [](const std::string& report) {
+    return report.substr(0, report.find(R"(,"component")"));
+  };
+  EXPECT_NE(site(byKey.report), site(byName.report));
+}
+
 }  // namespace

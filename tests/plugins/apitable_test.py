@@ -65,6 +65,9 @@ class BrokenTables(unittest.TestCase):
             ("resourceName: ViConstString [45]", "resourceName: ViFloat [45]", "unknown type"),
             ("| opening | main.init |", "| opened | main.init |", "unknown frame"),
             ("| ym-opening | ym.init |", "| opening | ym.init |", "only Ymber frames"),
+            ("export tovik_DisablePauseTrigger | - |", "export tovik_DisablePauseTrigger | 9 |",
+             "an untraced frame has no trace id"),
+            ("export tovik_reset | 23 |", "export tovik_reset | - |", "needs a trace id"),
         ]
         for old, new, message in cases:
             with self.subTest(new):

@@ -106,6 +106,13 @@ TEST(JsonReaders, FindMembersAndElements) {
   EXPECT_EQ(json::findMember(text, "missing"), nullptr);
   EXPECT_EQ(json::findMember("[1]", "a"), nullptr);
   EXPECT_EQ(json::findMember(R"({"a" 1})", "a"), nullptr);
+  // A key that cannot be decoded makes the object malformed: the search
+  // ends there, even when a later member has the name.
+  for (const char* malformed : {R"({"b\q":1,"a":2})", R"({"\ud800":1,"a":2})",
+                                R"({"a\u12":1,"a":2})", R"({"zz":1,"a\x":0,"a":2})"}) {
+    SCOPED_TRACE(malformed);
+    EXPECT_EQ(json::findMember(malformed, "a"), nullptr);
+  }
 
   const char* first = json::firstElement(a);
   ASSERT_NE(first, nullptr);

@@ -60,7 +60,11 @@ TEST(SessionRegistry, TakeOutHidesTheHandleWhileAHolderKeepsTheSession) {
     ASSERT_TRUE(registered);
   }
   miivi::SessionReference held = miivi::sessionRegistry().lookup(202);
-  miivi::SessionReference taken = dvl::takeOut(202);
+  // A closer that looked up another session under this handle (since
+  // closed, and the handle reused) takes nothing out.
+  auto stale = makeSession(202, 0, "stale");
+  EXPECT_THROW(dvl::takeOut(202, stale.get()), voerr::Exception);
+  miivi::SessionReference taken = dvl::takeOut(202, held.get());
   EXPECT_EQ(taken.get(), held.get());
   EXPECT_EQ(lookupError(202), kInvalidSessionHandle);
   EXPECT_EQ(held->resourceName(), "PXI1Slot2");

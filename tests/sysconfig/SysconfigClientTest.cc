@@ -53,9 +53,11 @@ class SysconfigClientTest : public testing::Test {
     liveBefore_ = VosysStandin_liveObjects();
     loader_ = std::make_unique<misysapiaccessor::SysAPIFrameworkLoader>(kExperts);
   }
-  // Every reference the client took is given back once its holders go.
+  // Every reference the client took is given back once its holders go
+  // (the loaders' frameworks only when the test lets them go).
   void TearDown() override {
     loader_.reset();
+    misysapiaccessor::SysAPIFrameworkLoader::releaseKeptFrameworks();
     EXPECT_EQ(VosysStandin_liveObjects(), liveBefore_);
   }
 
@@ -74,6 +76,19 @@ class SysconfigClientTest : public testing::Test {
  private:
   int64_t liveBefore_ = 0;
 };
+
+// The framework outlives its loader: the process-wide loader dies during
+// static destruction, when releasing into the service is no longer safe.
+TEST_F(SysconfigClientTest, ADestroyedLoaderKeepsItsFramework) {
+  const int64_t withoutFramework = VosysStandin_liveObjects();
+  framework();
+  const int64_t withFramework = VosysStandin_liveObjects();
+  ASSERT_GT(withFramework, withoutFramework);
+  loader_.reset();
+  EXPECT_EQ(VosysStandin_liveObjects(), withFramework);
+  misysapiaccessor::SysAPIFrameworkLoader::releaseKeptFrameworks();
+  EXPECT_EQ(VosysStandin_liveObjects(), withoutFramework);
+}
 
 TEST_F(SysconfigClientTest, FindsADeviceAndReadsItsProperties) {
   std::vector<DeviceRecord> found = find("PXI1Slot2");

@@ -58,6 +58,7 @@ TEST(SysconfigConcurrencyTest, ParallelSearchesShareOneFramework) {
     EXPECT_EQ(VosysStandin_callCount("instantiate"), 1u);
     EXPECT_EQ(VosysStandin_callCount("findHardware"), 2u * kThreads * kRounds);
   }
+  misysapiaccessor::SysAPIFrameworkLoader::releaseKeptFrameworks();
   EXPECT_EQ(VosysStandin_liveObjects(), liveBefore);
 }
 

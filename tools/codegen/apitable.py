@@ -419,6 +419,11 @@ def _validate(parser, tables, exports):
             parser.fail(export.line, f"export '{export.symbol}' calls no entry but its frame "
                                      f"is '{export.frame}'")
         del export._entry_name
+        if export.frame_base == "untraced" and export.traced:
+            parser.fail(export.line, f"'{export.symbol}': an untraced frame has no trace id")
+        if export.frame_base not in ("untraced", "here") and not export.traced:
+            parser.fail(export.line, f"'{export.symbol}': a '{export.frame}' frame needs a "
+                                     f"trace id")
     if len(exports) != EXPORT_COUNT:
         parser.fail(0, f"{len(exports)} exports, expected {EXPORT_COUNT}")
     for table in tables:

@@ -94,10 +94,12 @@ def trace_start(export, p):
     if p.is_text_buffer and code == 45:
         # The buffer has no size and is not written yet: record nothing of it.
         return f'frame.bufferText("{p.name}", {p.name}, 0);'
-    if p.is_output or p.count is None:
+    if p.is_output:
         return f'frame.address("{p.name}", {p.name}, {code});'
-    return (f'frame.array("{p.name}", {p.name}, sizeof({elem_type(p)}), '
-            f'static_cast<int64_t>({p.count}), {code});')
+    # An input array without a count argument still gets its (empty)
+    # contents record, so the indices after it match the catalogue.
+    count = f"static_cast<int64_t>({p.count})" if p.count else "0"
+    return f'frame.array("{p.name}", {p.name}, sizeof({elem_type(p)}), {count}, {code});'
 
 
 def trace_return(export, p):
@@ -164,7 +166,8 @@ def body(export):
         if any(p.name == "serverSessionName" for p in export.params):
             extra = "    request.registeredName = serverSessionName;\n"
         ym = "true" if export.ym else "false"
-        return (f"    api::OpenRequest request{{api::OpenKind::{kind}, {resource}, {option}, {ym}}};\n"
+        return (f"    api::OpenRequest request{{api::OpenKind::{kind}, {resource}, {option}, {ym}, "
+                f"\"{new_vi}\"}};\n"
                 f"{extra}"
                 f"    return api::openSession(request, {new_vi}, [&](tovik::Plugin& plugin) -> ViStatus {{\n"
                 + plugin_call(export, "plugin", 6) +
@@ -172,9 +175,9 @@ def body(export):
     if base == "closing":
         ym = "    api::clearThreadError();\n" if export.ym else ""
         return (ym +
-                "    tovik::Plugin& plugin = api::sessionPlugin(vi);\n"
-                + plugin_call(export, "plugin", 4).replace(
-                    "    return table.", "    dvl::takeOut(vi);\n    return table.", 1))
+                "    api::ClosingSession session(vi);\n"
+                + plugin_call(export, "session.plugin()", 4).replace(
+                    "    return table.", "    session.takeOut();\n    return table.", 1))
     if export.telemetry:
         hook = telemetry_hook(export)
     else:
@@ -201,10 +204,12 @@ def export_definition(export):
     ret = export.return_type
     lines = [f"TOVIK_EXPORT {ret} {export.symbol}({export.c_params()}) {{"]
     traced = export.traced
-    name = export.trace_name
-    trace_id = export.trace_id if traced else 0
-    lines.append(f'  api::CallFrame frame({error_session(export)}, {variant(export)}, {trace_id}, '
-                 f'"{name}");')
+    if traced:
+        lines.append(f'  api::CallFrame frame({error_session(export)}, {variant(export)}, '
+                     f'{export.trace_id}, "{export.trace_name}");')
+    else:
+        # No trace id: a frame type without any trace operation.
+        lines.append(f"  api::UntracedFrame frame({error_session(export)});")
     if traced:
         lines.append("  if (frame.traced()) {")
         lines.append("    frame.begin();")
