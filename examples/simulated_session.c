@@ -4,7 +4,7 @@
  * the library path and switches the I/O trace on. */
 #include <stdio.h>
 
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 static int check(const char* what, ViStatus status) {
   printf("%-40s status 0x%08X%s\n", what, (unsigned)status,

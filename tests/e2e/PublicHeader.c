@@ -1,4 +1,4 @@
 /* The public header compiles on its own as strict C99. */
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 ViStatus tovikHeaderCheck(ViSession vi) { return tovik_reset(vi); }
