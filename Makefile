@@ -15,7 +15,10 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-demo: build
+# Builds only what the main job needs, then runs it.
+demo: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake --build build --target demo -j $(JOBS)
 	scripts/run-demo.sh build
 
 test: deps test-normal test-asan test-tsan

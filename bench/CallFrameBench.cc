@@ -16,7 +16,7 @@
 #include "platform/Primitives.h"
 #include "plugins/PluginFactory.h"
 #include "sessions/SessionRegistry.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace {
 

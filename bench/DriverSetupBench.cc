@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace {
 

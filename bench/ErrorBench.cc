@@ -17,7 +17,7 @@
 #include "errorfiles/ErrorFiles.h"
 #include "ivi_engine.h"
 #include "status/Raise.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace {
 

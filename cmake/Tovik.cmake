@@ -35,8 +35,7 @@ function(tovik_library name)
   cmake_parse_arguments(L "" "" "SOURCES;DEPS;EXTERNAL" ${ARGN})
   set(target tovik_${name})
   add_library(${target} STATIC ${L_SOURCES})
-  target_include_directories(${target} PUBLIC
-    ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src ${TOVIK_GENERATED_DIR})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${TOVIK_GENERATED_DIR})
   target_compile_options(${target} PRIVATE ${TOVIK_WARNINGS} ${TOVIK_INSTRUMENT})
   set_target_properties(${target} PROPERTIES
     POSITION_INDEPENDENT_CODE ON
@@ -46,7 +45,10 @@ function(tovik_library name)
   foreach(dep ${L_DEPS})
     target_link_libraries(${target} PUBLIC tovik_${dep})
   endforeach()
-  target_link_libraries(${target} PUBLIC ${L_EXTERNAL} Threads::Threads ${CMAKE_DL_LIBS})
+  # The public headers and the platform's interfaces (platform/), never the
+  # stand-ins' folders.
+  target_link_libraries(${target} PUBLIC tovik_platform_interfaces ${L_EXTERNAL} Threads::Threads
+                        ${CMAKE_DL_LIBS})
   get_target_property(sources ${target} SOURCES)
   foreach(src ${sources})
     get_filename_component(stem ${src} NAME_WE)

@@ -11,7 +11,7 @@
 
 #include "Arguments.h"
 #include "Generation.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 
 namespace sim {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "Arguments.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 #include "Attributes.h"
 #include "Capture.h"
 #include "Generation.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 #include "SimulatorEntries.h"
 
 namespace sim {

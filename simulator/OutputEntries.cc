@@ -1,7 +1,7 @@
 // Output configuration and standard waveforms.
 #include "Arguments.h"
 #include "Attributes.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 #include "SimulatorEntries.h"
 
 namespace sim {

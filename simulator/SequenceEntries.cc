@@ -3,7 +3,7 @@
 
 #include "Arguments.h"
 #include "Attributes.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 #include "SimulatorEntries.h"
 
 namespace sim {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "Attributes.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 
 namespace sim {
 

@@ -7,7 +7,7 @@
 #include "Arguments.h"
 #include "Attributes.h"
 #include "Generation.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 #include "SimulatorEntries.h"
 
 #ifndef SIM_FAMILY

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 namespace sim {
 

@@ -9,7 +9,7 @@
 #include "Arguments.h"
 #include "Attributes.h"
 #include "Generation.h"
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 #include "SimulatorEntries.h"
 
 namespace sim {
@@ -38,7 +38,7 @@ ViInt32 newWaveform(Session& session, ViInt32 size, std::string name) {
   }
   const int64_t free = model.memory - session.usedMemory;
   if (size > free) {
-    raise(TOVIK_ERROR_MEMORY_FULL, "a waveform of " + std::to_string(size) + " samples does not fit: " +
+    raise(TOVIK_ERROR_WAVEFORM_MEMORY_FULL, "a waveform of " + std::to_string(size) + " samples does not fit: " +
                                        std::to_string(free) + " of the " + model.label + "'s " +
                                        std::to_string(model.memory) + " samples are free");
   }

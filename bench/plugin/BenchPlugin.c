@@ -3,7 +3,7 @@
  * recorded. */
 #include <time.h>
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 #define BENCH_EXPORT __attribute__((visibility("default")))
 

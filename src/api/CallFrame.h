@@ -25,7 +25,7 @@
 #include "sessions/SessionRegistry.h"
 #include "status/Status.h"
 #include "trace/IOTraceLinker.h"
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 namespace tovik {
 class Plugin;

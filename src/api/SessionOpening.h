@@ -2,7 +2,7 @@
 #pragma once
 
 #include "api/FunctionRef.h"
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 namespace tovik {
 class Plugin;

@@ -5,7 +5,7 @@
 #include "platform/Cancellation.h"
 #include "sessions/SessionRegistry.h"
 #include "telemetry/UsageTelemetry.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace api {
 

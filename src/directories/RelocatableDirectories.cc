@@ -9,12 +9,14 @@
 
 #include "dynlib/DynamicLibrary.h"
 #include "status/Raise.h"
+#include "vorelocations.h"
 
 namespace vosysq {
 
 namespace {
 
-using GetRelocatedDir = int32_t (*)(const char* name, char* buffer, int32_t size);
+// Resolved by name: the library is optional.
+using GetRelocatedDir = decltype(&::get_relocated_dir);
 
 constexpr int32_t kRelocatedSize = 255;
 

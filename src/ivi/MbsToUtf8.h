@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 namespace miivi {
 

@@ -1,6 +1,6 @@
 // The exported close function whose address every plugin receives.
 #pragma once
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 extern "C" ViStatus tovik_close(ViSession vi);

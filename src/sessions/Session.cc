@@ -2,8 +2,10 @@
 #include "sessions/Session.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <atomic>
+#include <string>
 
 #include "ivi/IviWrapper.h"
 #include "dynlib/DynamicLibrary.h"
@@ -28,13 +30,28 @@ namespace {
 
 std::atomic<bool> selfPinned{false};
 
+// The file this code was loaded from, as the loader knows it, so that the
+// open below finds the library wherever it is installed and whatever the
+// library path. Code linked into a program (no shared object of its own)
+// opens the library by its name.
+std::string ownFile() {
+  Dl_info info;
+  link_map* object = nullptr;
+  if (dladdr1(reinterpret_cast<void*>(&ownFile), &info, reinterpret_cast<void**>(&object),
+              RTLD_DL_LINKMAP) != 0 &&
+      object != nullptr && object->l_name != nullptr && object->l_name[0] != '\0') {
+    return object->l_name;
+  }
+  return kSelfPinName;
+}
+
 // Plugins hold the address of tovik_close; once a session exists the
 // library must not be unloaded under them, so it opens itself and never
 // closes that handle.
 void pinLibrary() {
   if (selfPinned.load(std::memory_order_acquire)) return;
   voerr::Status status;
-  if (!vodynlib_load(kSelfPinName, RTLD_NOW | RTLD_GLOBAL, status)) throw voerr::Exception(status);
+  if (!vodynlib_load(ownFile().c_str(), RTLD_NOW | RTLD_GLOBAL, status)) throw voerr::Exception(status);
   selfPinned.store(true, std::memory_order_release);
 }
 

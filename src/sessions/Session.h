@@ -64,7 +64,8 @@ class Session final : public miivi::Session {
   std::unique_ptr<telemetry::SessionLogger> telemetryLogger_;
 };
 
-// The file the library opens by name to keep itself loaded.
+// The name the library opens itself by when its own file is not known (its
+// code linked into a program); otherwise it opens the file it was loaded from.
 constexpr const char* kSelfPinName = "libtovik.so";
 
 }  // namespace dvl

@@ -2,20 +2,22 @@
 
 #include <dlfcn.h>
 
+#include "SnooprLog.h"
+
 namespace iotracetools {
 
 int32_t gTraceOffFlag = 0;
 
 namespace {
 
-using GetCookieFn = void* (*)(int32_t, int32_t, int32_t, const char*);
-using SetElementFn = void (*)(void*, int32_t, const void*, int32_t, int64_t, const char*, int32_t);
-using EndParamsFn = void (*)(void*, int32_t);
-using SetFuncReturnFn = void (*)(void*, int32_t, const void*, int32_t, int64_t, const char*,
-                                 int32_t, int32_t);
-using EndReturnsFn = void (*)(void**, int32_t);
-using FreeCookieFn = void (*)(void*);
-using ModeLocationFn = int32_t* (*)();
+// The logger's entry points as the platform declares them.
+using GetCookieFn = decltype(&::SnooprGetCookie);
+using SetElementFn = decltype(&::SnooprSetParamElementSize_generic);
+using EndParamsFn = decltype(&::SnooprEndParams);
+using SetFuncReturnFn = decltype(&::SnooprSetFuncReturnElementSize_generic);
+using EndReturnsFn = decltype(&::SnooprEndReturns);
+using FreeCookieFn = decltype(&::SnooprFreeCookie);
+using ModeLocationFn = decltype(&::SnooprModeLocation);
 
 struct SnooprBinding {
   void* handle = nullptr;

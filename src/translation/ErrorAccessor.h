@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 #include "translation/MxlWrapper.h"
 
 namespace miivi {

@@ -17,7 +17,7 @@
 #include <dlfcn.h>
 #include <stdint.h>
 
-#include "tovik_vitypes.h"
+#include "tovik/tovik_vitypes.h"
 
 #ifdef __cplusplus
 extern "C" {

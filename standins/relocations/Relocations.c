@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define EXPORT __attribute__((visibility("default")))
+#include "vorelocations.h"
 
 static void logCall(const char* name) {
   const char* path = getenv("VORELOCATIONS_STANDIN_LOG");
@@ -22,7 +22,7 @@ static void logCall(const char* name) {
   fclose(log);
 }
 
-EXPORT int get_relocated_dir(const char* name, char* buffer, int size) {
+int32_t get_relocated_dir(const char* name, char* buffer, int32_t size) {
   logCall(name);
   const char* list = getenv("VORELOCATIONS_STANDIN");
   if (!name || !buffer || size <= 0 || !list) return 0;
@@ -38,7 +38,7 @@ EXPORT int get_relocated_dir(const char* name, char* buffer, int size) {
       if (length > (size_t)size - 1) length = (size_t)size - 1;
       memcpy(buffer, value, length);
       buffer[length] = '\0';
-      return length ? (int)length : 1;
+      return length ? (int32_t)length : 1;
     }
     entry = *end ? end + 1 : end;
   }

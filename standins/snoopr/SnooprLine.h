@@ -1,5 +1,5 @@
 // The lines of the trace logger: its records, and the raw and readable
-// forms a record is written in (both described in SnooprLog.h).
+// forms a record is written in (both described in SnooprStandin.h).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The trace logger: records built in memory, one text line each (the format
-// is described in SnooprLog.h).
-#include "SnooprLog.h"
+// is described in SnooprStandin.h).
+#include "SnooprStandin.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-// Reads SnooprLog lines (format in SnooprLog.h) back into records, so tests
+// Reads SnooprLog lines (format in SnooprStandin.h) back into records, so tests
 // can check what a program recorded byte for byte.
 #pragma once
 

@@ -18,7 +18,7 @@
 #include "plugins/PluginFactory.h"
 #include "sessions/SessionRegistry.h"
 #include "status/Raise.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 #include "translation/MxlWrapper.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "sessions/LanguageAccessor.h"
 #include "sessions/SessionRegistry.h"
 #include "telemetry/UsageTelemetry.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 #include "vosysapi_standin.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "RecordingPlugin.h"
 #include "sessions/SessionRegistry.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace {
 

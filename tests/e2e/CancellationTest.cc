@@ -12,7 +12,7 @@
 #include "RecordingPlugin.h"
 #include "SimulatedSessions.h"
 #include "SnooprRecord.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TOVIK_TEST_ADDRESS_SANITIZER 1

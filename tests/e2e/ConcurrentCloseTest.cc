@@ -9,7 +9,7 @@
 
 #include "RecordingPlugin.h"
 #include "SimulatedSessions.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "status/StatusCodeCatalogue.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "RecordingPlugin.h"
 #include "StandinConfig.h"
 #include "status/StatusCodeCatalogue.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace {
 

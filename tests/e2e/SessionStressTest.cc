@@ -10,7 +10,7 @@
 
 #include "RecordingPlugin.h"
 #include "SimulatedSessions.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 extern "C" ViStatus tovikHeaderCheck(ViSession vi);
 

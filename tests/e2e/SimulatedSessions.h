@@ -3,7 +3,7 @@
 #pragma once
 
 #include "RecordingPlugin.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace e2e {
 

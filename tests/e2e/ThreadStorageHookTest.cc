@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "RecordingPlugin.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace {
 

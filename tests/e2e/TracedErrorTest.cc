@@ -8,7 +8,7 @@
 
 #include "SnooprRecord.h"
 #include "status/StatusCodeCatalogue.h"
-#include "tovik.h"
+#include "tovik/tovik.h"
 
 namespace {
 

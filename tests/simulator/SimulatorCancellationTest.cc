@@ -10,7 +10,7 @@
 #include <future>
 #include <thread>
 
-#include "SimulatorConstants.h"
+#include "tovik/tovik_attributes.h"
 
 namespace {
 

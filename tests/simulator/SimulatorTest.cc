@@ -383,7 +383,7 @@ TEST(SimulatorWaveforms, MemoryAndCountAreBounded) {
   ASSERT_EQ(session.status(), 0);
   ViInt32 handle = 0;
   ASSERT_EQ(tovik_AllocateWaveform(session, "0", 1500000, &handle), 0);
-  expectRecorded(session, tovik_AllocateWaveform(session, "0", 600000, &handle), TOVIK_ERROR_MEMORY_FULL,
+  expectRecorded(session, tovik_AllocateWaveform(session, "0", 600000, &handle), TOVIK_ERROR_WAVEFORM_MEMORY_FULL,
                  {"600000 samples", "597152 of the GD's 2097152"});
   ASSERT_EQ(tovik_ClearArbMemory(session), 0);
   for (int i = 0; i < 512; ++i) ASSERT_EQ(tovik_AllocateWaveform(session, "0", 2, &handle), 0);

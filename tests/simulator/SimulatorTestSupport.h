@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "SimulatorConstants.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace simtest {
 

@@ -43,13 +43,14 @@ class Generator(unittest.TestCase):
         errors = io.StringIO()
         with contextlib.redirect_stderr(errors):
             status = gen_simulator.main(["gen_simulator.py", "--tables", self.tables, "--entries", self.entries,
-                                         "--output-dir", os.path.join(self.work, "out")])
+                                         "--output-dir", os.path.join(self.work, "out"),
+                                         "--public-dir", os.path.join(self.work, "public")])
         return status, errors.getvalue()
 
     def test_real_tables(self):
         status, errors = self.run_generator()
         self.assertEqual((status, errors), (0, ""))
-        with open(os.path.join(self.work, "out", "SimulatorConstants.h"), encoding="utf-8") as header:
+        with open(os.path.join(self.work, "public", "tovik_attributes.h"), encoding="utf-8") as header:
             text = header.read()
         self.assertIn("#define IVIFGEN_ATTR_FUNC_FREQUENCY ((ViAttr)1250104UL)", text)
         self.assertIn("#define IVIFGEN_VAL_WFM_SINE (1)", text)

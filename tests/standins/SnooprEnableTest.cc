@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "SnooprLog.h"
+#include "SnooprStandin.h"
 #include "SnooprRecord.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "SnooprLog.h"
+#include "SnooprStandin.h"
 #include "SnooprRecord.h"
 
 namespace {

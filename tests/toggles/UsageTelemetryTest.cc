@@ -12,7 +12,7 @@
 #include "sessions/SessionRegistry.h"
 #include "telemetry/UsageTelemetry.h"
 #include "toggles/RuntimeFeatureToggles.h"
-#include "tovik.h"
+#include "tovik/tovik_internal.h"
 
 namespace {
 

@@ -196,6 +196,7 @@ class Export:
     params: List[Param]
     return_type: str
     line: int
+    section: str = ""  # the comment line that heads its group in the table
 
     @property
     def traced(self):
@@ -222,6 +223,19 @@ class Export:
 
     def c_params(self, array_syntax=False):
         return ", ".join(p.c_decl(array_syntax) for p in self.params) or "void"
+
+    @property
+    def audience(self):
+        """Who calls the export: "application" for the IVI-style API (a tovik_
+        function that reaches the main table), else the group of exports that
+        applications do not call: the key of the table it reaches (private,
+        obsolete, internalivi, remotedebug, ym), or "host" for the server and
+        host hooks."""
+        if self.entry is None or not self.symbol.startswith(("tovik_", "YM_tovik_")):
+            return "host"
+        if self.entry.table.key == "main" and self.symbol.startswith("tovik_"):
+            return "application"
+        return self.entry.table.key
 
 
 @dataclass
@@ -313,7 +327,10 @@ class _Parser:
     def parse(self, text):
         tables, exports = [], []
         current = None
+        section = ""
         for number, raw in enumerate(text.splitlines(), 1):
+            if raw.startswith("# "):
+                section = raw[2:].strip()
             line = raw.split("#", 1)[0].rstrip()
             if not line.strip():
                 continue
@@ -339,6 +356,7 @@ class _Parser:
                 tables.append(current)
             elif words[0] == "export":
                 exports.append(self.export(words[1] if len(words) > 1 else "", number))
+                exports[-1].section = section
             else:
                 self.fail(number, f"unexpected line '{line.strip()}'")
         return tables, exports

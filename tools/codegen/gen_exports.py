@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """Expands tables/tovik_api.table into the exported C API.
 
-Writes, into the output directory:
-  tovik.h                  the public C header (compiles as C99 and as C++)
+Writes, into the public header directory (compiled as C99 and as C++):
+  tovik.h                  the functions applications call
+  tovik_internal.h         every other export (obsolete, private, Ymber, hooks)
+and into the output directory:
   tovik.map                the linker version script exporting exactly those names
   api/Exports.cc           every exported function, a call frame around its body
   api/ImplementedHere.h    declarations of the bodies the front end writes itself
   api/ExportCatalogue.h    the table's types as data, for tests
   api/ExportInvokers.inc   its rows and one invoker per export
 
-usage: gen_exports.py <output directory> [table path]
+usage: gen_exports.py <output directory> <public header directory> [table path]
 """
 
 import os
@@ -52,6 +54,9 @@ OPENING_KINDS = {
     "YM_tovik_AttachGrpcSession": "kGrpcAttach",
     "InitializeSessionForServer": "kServer",
 }
+
+# The symbol version of every export; a new node would mark an ABI change.
+VERSION_NODE = "TOVIK_1.0"
 
 HEADER_BANNER = "/* Generated from tables/tovik_api.table by tools/codegen/gen_exports.py. */\n"
 
@@ -267,33 +272,73 @@ def write(path, text):
         out.write(text)
 
 
+AUDIENCE_NOTES = {
+    "obsolete": "kept for programs written against earlier versions of the API",
+    "private": "for the driver's own tools; untraced",
+    "internalivi": "for the IVI class drivers layered on this one; untraced",
+    "remotedebug": "for the remote-debug and server tools",
+    "ym": "the graphical environment's entry points",
+    "host": "hooks that the server and the host environment call",
+}
+
+
+def declarations(exports):
+    out, section = [], None
+    for export in exports:
+        if export.section != section:
+            section = export.section
+            note = AUDIENCE_NOTES.get(export.audience)
+            out.append(f"\n/* {section}{': ' + note if note else ''}. */\n")
+        out.append(f"TOVIK_EXPORT {export.return_type} {export.symbol}"
+                   f"({export.c_params(array_syntax=True)});\n")
+    return out
+
+
 def public_header(api):
+    """tovik.h: the functions applications call, with every public constant."""
     out = [HEADER_BANNER,
-           "/* The driver's C API: IVI-style functions, the Ymber entry points and the\n"
-           " * server and host hooks. Every function returns a ViStatus (negative error,\n"
-           " * positive warning) unless its declaration says otherwise. */\n",
-           "#ifndef TOVIK_H\n#define TOVIK_H\n\n#include \"tovik_vitypes.h\"\n\n",
+           "/* libtovik: the C API of the arbitrary waveform and function generator\n"
+           " * driver. Include <tovik/tovik.h> and link with -ltovik (pkg-config tovik,\n"
+           " * or the CMake target tovik::tovik). Every function returns a ViStatus:\n"
+           " * 0 success, negative an error, positive a warning; tovik_GetError with\n"
+           " * session 0 describes the calling thread's pending error. */\n",
+           "#ifndef TOVIK_H\n#define TOVIK_H\n\n",
+           "#include \"tovik_vitypes.h\"\n#include \"tovik_version.h\"\n",
+           "#include \"tovik_status.h\"\n#include \"tovik_attributes.h\"\n\n",
            "#if defined(TOVIK_BUILDING_LIBRARY)\n"
            "#define TOVIK_EXPORT __attribute__((visibility(\"default\")))\n"
            "#else\n#define TOVIK_EXPORT\n#endif\n\n",
-           "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"]
-    for export in api.exports:
-        out.append(f"TOVIK_EXPORT {export.return_type} {export.symbol}"
-                   f"({export.c_params(array_syntax=True)});\n")
+           "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"]
+    out += declarations(e for e in api.exports if e.audience == "application")
+    out.append("\n#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
+    return "".join(out)
+
+
+def internal_header(api):
+    """tovik_internal.h: the exports that applications do not call."""
+    out = [HEADER_BANNER,
+           "/* The exports of libtovik.so.1 that are not for applications: obsolete,\n"
+           " * private, internal-IVI and remote-debug functions, the graphical\n"
+           " * environment's YM_tovik_ entry points and the server and host hooks.\n"
+           " * Their arguments pass to the device plugins unchanged. */\n",
+           "#ifndef TOVIK_INTERNAL_H\n#define TOVIK_INTERNAL_H\n\n#include \"tovik.h\"\n\n",
+           "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"]
+    out += declarations(e for e in api.exports if e.audience != "application")
     out.append("\n#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
     return "".join(out)
 
 
 def version_script(api):
     names = "\n".join(f"    {export.symbol};" for export in api.exports)
-    return f"/* Generated: libtovik.so.1 exports exactly its C API. */\n{{\n  global:\n{names}\n  local:\n    *;\n}};\n"
+    return (f"/* Generated: libtovik.so.1 exports exactly its C API, under one version\n"
+            f"   node. */\n{VERSION_NODE} {{\n  global:\n{names}\n  local:\n    *;\n}};\n")
 
 
 def exports_source(api):
     out = [HEADER_BANNER,
            "// Every exported function: a call frame around its plugin entry or its\n"
            "// front-end body.\n",
-           "#include \"tovik.h\"\n\n",
+           "#include \"tovik/tovik_internal.h\"\n\n",
            "#include <cstdint>\n\n",
            "#include \"api/CallFrame.h\"\n",
            "#include \"api/ImplementedHere.h\"\n",
@@ -313,7 +358,7 @@ def exports_source(api):
 def here_header(api):
     out = [HEADER_BANNER,
            "// Bodies the front end writes itself, run inside their exports' frames.\n",
-           "#pragma once\n\n#include \"tovik_vitypes.h\"\n\nnamespace api {\nnamespace here {\n\n"]
+           "#pragma once\n\n#include \"tovik/tovik_vitypes.h\"\n\nnamespace api {\nnamespace here {\n\n"]
     for export in api.exports:
         if export.frame_base == "here":
             out.append(f"ViStatus {export.symbol}({export.c_params()});\n")
@@ -329,7 +374,7 @@ def catalogue(api):
             "// from the test's source:\n"
             "//   template <typename T> T value(int index);     // by-value arguments\n"
             "//   template <typename T> T* pointer(int index);  // pointers and arrays\n"
-            "#pragma once\n\n#include <cstdint>\n\n#include \"tovik.h\"\n\n"
+            "#pragma once\n\n#include <cstdint>\n\n#include \"tovik/tovik_internal.h\"\n\n"
             "class ArgumentSource;\n\n"
             "namespace catalogue {\n\n"
             "struct Param {\n  const char* name;\n  const char* type;  // as written: ViReal64[], ViInt32*...\n"
@@ -385,14 +430,16 @@ def invokers(api):
 
 
 def main(argv):
-    if len(argv) < 2:
+    if len(argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
-    outdir = argv[1]
-    api = apitable.load(argv[2] if len(argv) > 2 else None)
+    outdir, public_dir = argv[1], argv[2]
+    api = apitable.load(argv[3] if len(argv) > 3 else None)
+    os.makedirs(public_dir, exist_ok=True)
     apidir = os.path.join(outdir, "api")
     os.makedirs(apidir, exist_ok=True)
-    write(os.path.join(outdir, "tovik.h"), public_header(api))
+    write(os.path.join(public_dir, "tovik.h"), public_header(api))
+    write(os.path.join(public_dir, "tovik_internal.h"), internal_header(api))
     write(os.path.join(outdir, "tovik.map"), version_script(api))
     write(os.path.join(apidir, "Exports.cc"), exports_source(api))
     write(os.path.join(apidir, "ImplementedHere.h"), here_header(api))

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Expands tables/ivi_engine.table (its header documents the format) into:
 
-  ivi_engine.h                         C declarations of the engine interface
+  platform/ivi_engine.h                C declarations of the engine interface
   ivi/IviWrapperInterface.h            miivi::IviWrapperInterface
   ivi/IviWrapper.h, ivi/IviWrapper.cc  miivi::IviWrapper, the engine binding
   ivi/IviWrapperOperationCases.inc     one test case per status operation
@@ -166,7 +166,7 @@ def c_string(text):
 def engine_header(table):
     out = ["/* IVI engine interface (libivi.so.2). %s */" % HEADER_NOTE,
            "#ifndef IVI_ENGINE_H", "#define IVI_ENGINE_H", "",
-           '#include "tovik_vitypes.h"', "",
+           '#include "tovik/tovik_vitypes.h"', "",
            "#ifdef __cplusplus", 'extern "C" {', "#endif", "",
            "#define IVI_ENGINE_API __attribute__((visibility(\"default\")))", ""]
     out += table.types + [""]
@@ -315,7 +315,7 @@ def main():
         print("gen_ivi_engine: %s" % error, file=sys.stderr)
         return 1
     outputs = {
-        "ivi_engine.h": engine_header,
+        "platform/ivi_engine.h": engine_header,
         "ivi/IviWrapperInterface.h": interface_header,
         "ivi/IviWrapper.h": wrapper_header,
         "ivi/IviWrapper.cc": wrapper_source,

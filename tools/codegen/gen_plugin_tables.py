@@ -79,7 +79,7 @@ def header(api):
            "",
            "#include <cstddef>",
            "",
-           '#include "tovik_vitypes.h"',
+           '#include "tovik/tovik_vitypes.h"',
            "",
            "namespace tovik {",
            "// Which of a family's symbol prefixes a table's entries take.",

@@ -2,7 +2,9 @@
 """Expands tables/status_codes.table (its header documents the format) into:
 
   status/StatusCodeTable.h       voerr::codes constants for the raise sites
-  status/StatusCodeCatalogue.h   every record, for tests and tools
+  status/StatusCodeCatalogue.h   every record, for tests
+  status/StatusCodeNames.h       the symbolic names as C data, for the tools
+  tovik_status.h                 the public C constants (in --public-dir)
   share/errors/<Language>/tovik.err
   share/mierrors/tovik/<Language>/tovik.err
                                  the error-description files
@@ -180,6 +182,41 @@ def catalogue_header(records):
     return "\n".join(lines)
 
 
+def names_header(records):
+    """The symbolic name of every code, as C data for the tools."""
+    lines = ["/* " + NOTE + " */",
+             "/* The symbolic name of every status code of the table. */",
+             "#ifndef TOVIK_STATUS_CODE_NAMES_H", "#define TOVIK_STATUS_CODE_NAMES_H", "",
+             "#include <stdint.h>", "",
+             "struct TovikStatusCodeName {", "  int32_t code;", "  const char* symbol;", "};", "",
+             "static const struct TovikStatusCodeName kTovikStatusCodeNames[] = {"]
+    for record in records:
+        lines.append("    {%d, %s}," % (record.value, c_string(record.symbol)))
+    lines += ["};", "", "#endif", ""]
+    return "\n".join(lines)
+
+
+def public_header(records):
+    """tovik_status.h: a C constant for every code, in the same spelling as the
+    engine's own header for the engine's codes, so both may be included."""
+    lines = ["/* " + NOTE + " */",
+             "/* The status codes of the driver: the codes the library returns itself",
+             " * (TOVIK_ERROR_...) and the IVI engine's codes it passes on. Describe one",
+             " * with tovik_error_message or the tovik-error tool. */",
+             "#ifndef TOVIK_STATUS_H", "#define TOVIK_STATUS_H", "",
+             '#include "tovik_vitypes.h"', ""]
+    for record in records:
+        english = record.descriptions["en"].split(". ")[0].rstrip(".").replace("*/", "* /")
+        define = "#define %s ((ViStatus)%d) /* 0x%08X: %s. */" % (
+            record.symbol, record.value, record.value & 0xFFFFFFFF, english)
+        if record.raised_by_library:
+            lines.append(define)
+        else:
+            lines += ["#ifndef %s" % record.symbol, define, "#endif"]
+    lines += ["", "#endif", ""]
+    return "\n".join(lines)
+
+
 def error_file(records, code, directory):
     lines = ['<?xml version="1.0" encoding="UTF-8"?>', "<vodocument>", "<vocomment>",
              "Descriptions of the tovik driver's status codes (%s)." % directory, NOTE,
@@ -196,6 +233,7 @@ def main():
     parser.add_argument("--engine-table", required=True)
     parser.add_argument("--output-dir", required=True, help="the generated headers' root")
     parser.add_argument("--share-dir", required=True, help="the shared directory to fill")
+    parser.add_argument("--public-dir", required=True, help="the public headers' folder")
     arguments = parser.parse_args()
     try:
         engine = read_engine_statuses(arguments.engine_table)
@@ -207,6 +245,9 @@ def main():
                      table_header(records))
     write_if_changed(os.path.join(arguments.output_dir, "status", "StatusCodeCatalogue.h"),
                      catalogue_header(records))
+    write_if_changed(os.path.join(arguments.public_dir, "tovik_status.h"), public_header(records))
+    write_if_changed(os.path.join(arguments.output_dir, "status", "StatusCodeNames.h"),
+                     names_header(records))
     for code, directory in LANGUAGES:
         text = error_file(records, code, directory)
         for below in (("errors", directory), ("mierrors", "tovik", directory)):
