@@ -4,7 +4,10 @@
 Each module is given as CHUNK=FILE, where CHUNK is the chunk name the host
 loads it under ("mxlator.lua"). With --variant source the file's text is
 embedded as it is; with --variant bytecode the file is precompiled with the
-packaged luac and embedded under the chunk name ending in ".luac".
+packaged luac and embedded under the chunk name ending in ".luac". Either
+way luac has compiled the text ("luac -p" for source), so every embedded chunk
+is marked as checked by the build: the host may compile it when it is first
+required instead of when a state is created.
 
 Bytecode keeps its debug information (no "luac -s"): without line info every
 script error and traceback would read "?:-1:" instead of naming the line.
@@ -40,6 +43,13 @@ def compile_chunk(luac, chunk_name, path):
         if result.returncode != 0:
             raise SystemExit(f"{path}: luac failed: {result.stderr.strip()}")
         return rename_source(read(output), chunk_name, path)
+
+
+def check_syntax(luac, path):
+    result = subprocess.run([luac, "-p", "--", path],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        raise SystemExit(f"{path}: luac failed: {result.stderr.strip()}")
 
 
 def rename_source(dump, chunk_name, path):
@@ -90,7 +100,7 @@ def render(variant, function, chunks):
     out.append("const EmbeddedChunk kChunks[] = {")
     bytecode = "true" if variant == "bytecode" else "false"
     for index, (name, _, _) in enumerate(chunks):
-        out.append(f'    {{"{name}", kChunk{index}, sizeof kChunk{index}, {bytecode}}},')
+        out.append(f'    {{"{name}", kChunk{index}, sizeof kChunk{index}, {bytecode}, true}},')
     out.append("};")
     out.append("")
     out.append("}  // namespace")
@@ -111,8 +121,8 @@ def main():
     parser.add_argument("--output", required=True)
     parser.add_argument("chunks", nargs="+", metavar="CHUNK=FILE")
     args = parser.parse_args()
-    if args.variant == "bytecode" and not args.luac:
-        parser.error("--luac is needed for bytecode")
+    if not args.luac:
+        parser.error("--luac is needed to check or compile the modules")
 
     chunks = []
     for spec in args.chunks:
@@ -120,6 +130,7 @@ def main():
         if not separator or not name.endswith(".lua") or '"' in name or "\\" in name:
             parser.error(f"{spec}: expected NAME.lua=FILE")
         if args.variant == "source":
+            check_syntax(args.luac, path)
             chunks.append((name, path, read(path)))
         else:
             chunks.append((name + "c", path, compile_chunk(args.luac, name, path)))
