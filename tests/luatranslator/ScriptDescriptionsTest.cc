@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "LuaTestSupport.h"
@@ -190,6 +191,30 @@ TEST(ScriptDynamicDescriptions, AFailedRenderingKeepsTheStaticDescription) {
   voerr::Status status;
   EXPECT_EQ(rendered(R"({"translator":"mxlator_tovik",)", 0, 1 | 2 | 8, status), "Driver hundred");
   EXPECT_EQ(status.code, 0) << status.reportText();
+}
+
+// The whole path, host, script and formatter, stays near linear: a
+// mebibyte of report items is rendered well within a second.
+TEST(ScriptDynamicDescriptions, AMebibyteReportIsRenderedQuickly) {
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  constexpr double kSlowdown = 1.0;
+#else
+  constexpr double kSlowdown = 5.0;  // unoptimised or instrumented
+#endif
+  const std::string item =
+      R"({"type":"usage","usage":"kUsageTypePossibleValues","value":["PXI1Slot2","PXIe"]},)";
+  std::string items;
+  size_t count = 0;
+  for (; items.size() < (1u << 20); ++count) items += item;
+  items += R"({"type":"empty"})";
+  voerr::Status status;
+  const auto start = std::chrono::steady_clock::now();
+  const std::string text = rendered(report(items), 1, 2, status);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(status.code, 0) << std::string(status.reportText()).substr(0, 300);
+  const std::string line = "Valeurs possibles: PXI1Slot2, PXIe\n";
+  EXPECT_EQ(text.size(), count * line.size() - 1);
+  EXPECT_LT(elapsed.count(), 1.0 * kSlowdown);
 }
 
 TEST(ScriptTranslatorRegistration, DefinesTheUnmappingForTheScripts) {
