@@ -385,6 +385,12 @@ Xlator* createLuaTranslator(const char* name, const char* registrationInfo,
   }
   translator->state = L;
   lua_atpanic(L, panic);
+  // A state lives for one translation and makes little garbage: its modules,
+  // the decoded report and the rendering stay reachable to the end (for a
+  // mebibyte report, 12 MB with the collector stopped, 11 MB with it
+  // running). Collecting would cost time and free next to nothing; the state
+  // goes whole when it is closed.
+  lua_gc(L, LUA_GCSTOP, 0);
   if (!openLibraries(L, status) || !fillPreload(L, chunks, status) ||
       !setUp(L, name, registrationInfo, status)) {
     release(translator);

@@ -12,7 +12,9 @@ namespace voxlatorlua {
 // arena costs a fraction of as many malloc and free calls, and closing
 // returns the arena in a few frees. Blocks above kLargestSmallBlock go to
 // malloc directly; a block is the arena's when its address lies in one of
-// the arena's pieces, whatever its size. One state, one thread: no locking.
+// the arena's pieces, whatever its size. Pieces double in size, so there
+// are few of them and most blocks lie in the newest, which is looked at
+// first. One state, one thread: no locking.
 class StateAllocator {
  public:
   static constexpr std::size_t kGranule = 16;
@@ -33,7 +35,7 @@ class StateAllocator {
  private:
   static constexpr std::size_t kClasses = kLargestSmallBlock / kGranule;
   static constexpr std::size_t kFirstArena = 16 * 1024;
-  static constexpr std::size_t kLargestArena = 256 * 1024;
+  static constexpr std::size_t kLargestArena = 4 * 1024 * 1024;
 
   struct Arena {
     Arena* previous;

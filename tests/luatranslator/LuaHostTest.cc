@@ -282,6 +282,24 @@ TEST_F(Described, AStatusHoldingAnErrorCallsNothing) {
   EXPECT_EQ(eval(translator_.get(), "return tostring(calls)"), "nil");
 }
 
+// Nothing is collected during a translation: what a big report leaves in
+// the state stays proportionate to it.
+TEST(LuaHost, AMebibyteReportLeavesAProportionateState) {
+  voerr::Status status;
+  Translator translator = create(status);
+  ASSERT_NE(translator, nullptr) << status.reportText();
+  const std::string item =
+      R"({"type":"usage","usage":"kUsageTypePossibleValues","value":["PXI1Slot2","PXIe"]},)";
+  std::string report = R"({"translator_info":{"ordered_data":[)";
+  while (report.size() < (1u << 20)) report += item;
+  report += R"({"type":"empty"}]}})";
+  const std::string text = take(translator->getDynamicDesc(
+      translator.get(), report.c_str(), 0, "json1", &voxlator::allocate, nullptr, &status));
+  EXPECT_EQ(status.code, 0) << status.reportText();
+  EXPECT_GT(text.size(), report.size() / 2);
+  EXPECT_LT(lua_gc(stateOf(translator.get()), LUA_GCCOUNT, 0), 32 * 1024);  // KiB
+}
+
 int twice(lua_State* L) {
   lua_pushinteger(L, 2 * luaL_checkinteger(L, 1));
   return 1;
