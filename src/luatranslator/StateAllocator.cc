@@ -54,8 +54,13 @@ void* StateAllocator::take(std::size_t size) {
   return carve(sizeClass * kGranule);
 }
 
+bool StateAllocator::inArena(const void* block, std::size_t size) const {
+  if (size > kLargestSmallBlock) return false;
+  return !strays_ || owns(block);
+}
+
 void StateAllocator::give(void* block, std::size_t size) {
-  if (!owns(block)) {
+  if (!inArena(block, size)) {
     std::free(block);
   } else if (!closing_) {
     auto* freed = static_cast<FreeBlock*>(block);
@@ -73,11 +78,22 @@ void* StateAllocator::allocate(void* self, void* block, std::size_t oldSize,
     return nullptr;
   }
   if (!block) return allocator->take(newSize);
-  if (!allocator->owns(block)) {
-    // Lua assumes a shrinking reallocation never fails: the block itself is
-    // big enough then.
-    void* moved = std::realloc(block, newSize);
-    return moved || newSize > oldSize ? moved : block;
+  // Lua assumes that a shrinking reallocation never fails: the block itself
+  // is big enough then.
+  if (!allocator->inArena(block, oldSize)) {
+    if (newSize > kLargestSmallBlock) {
+      void* moved = std::realloc(block, newSize);
+      return moved || newSize > oldSize ? moved : block;
+    }
+    // Shrunk to a small size: into the arena, where its size says it is.
+    void* moved = allocator->take(newSize);
+    if (!moved) {
+      allocator->strays_ = true;  // stays in malloc's memory; addresses tell from now on
+      return block;
+    }
+    std::memcpy(moved, block, newSize);
+    std::free(block);
+    return moved;
   }
   if (newSize <= kLargestSmallBlock && classOf(newSize) == classOf(oldSize)) return block;
   void* moved = allocator->take(newSize);

@@ -11,10 +11,11 @@ namespace voxlatorlua {
 // all when it closes; taking them from per-size free lists and a growing
 // arena costs a fraction of as many malloc and free calls, and closing
 // returns the arena in a few frees. Blocks above kLargestSmallBlock go to
-// malloc directly; a block is the arena's when its address lies in one of
-// the arena's pieces, whatever its size. Pieces double in size, so there
-// are few of them and most blocks lie in the newest, which is looked at
-// first. One state, one thread: no locking.
+// malloc directly, and a block's size tells where it lives: a large block
+// shrunk to a small size moves into the arena. Only when the arena cannot
+// grow for such a move does the block stay (a stray), and from then on the
+// allocator tells blocks apart by address. Pieces double in size. One
+// state, one thread: no locking.
 class StateAllocator {
  public:
   static constexpr std::size_t kGranule = 16;
@@ -50,6 +51,7 @@ class StateAllocator {
   void give(void* block, std::size_t size);
   void* carve(std::size_t bytes);
   bool owns(const void* block) const;
+  bool inArena(const void* block, std::size_t size) const;
 
   FreeBlock* free_[kClasses + 1] = {};
   Arena* arenas_ = nullptr;
@@ -57,6 +59,7 @@ class StateAllocator {
   std::size_t left_ = 0;
   std::size_t arenaSize_ = kFirstArena;
   bool closing_ = false;
+  bool strays_ = false;
 };
 
 }  // namespace voxlatorlua
