@@ -111,6 +111,8 @@ TEST(ScriptDynamicDescriptions, RenderTheReportItems) {
       {"Japanese", report(repeated), 3, 2, "DriverSetup タグが重複しています。: Model"},
       {"Simplified Chinese uses the English terms", report(repeated), 5, 2,
        "Repeated DriverSetup tag.: Model"},
+      {"so does a language out of range", report(repeated), 7, 2,
+       "Repeated DriverSetup tag.: Model"},
       {"static and dynamic", report(repeated), 1, 1 | 2,
        "Centaine du pilote\n\nBalise DriverSetup répétée.: Model"},
       {"an attribute with only the empty attribute table",
