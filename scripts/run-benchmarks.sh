@@ -12,6 +12,6 @@ echo "$(cd "$build" && pwd)/share" >"$share_dir_file"
 for program in "$build"/bench/bench_*; do
   [[ -x "$program" ]] || continue
   echo "== $(basename "$program")"
-  "$here/tests/with-fixed-files.sh" /etc/velmora/share/share.dir="$share_dir_file" -- \
+  "$here/tests/support/with-fixed-files.sh" /etc/velmora/share/share.dir="$share_dir_file" -- \
     "$program" --benchmark_min_time=0.2
 done

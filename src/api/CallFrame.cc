@@ -162,11 +162,14 @@ TOVIK_HANDLES_CANCELLATION void recordError(ViSession vi, const voerr::Status& s
     translator.translate(status, language, kRecordFlagsForTranslation, text, rendering);
     // A failed rendering leaves the report's JSON as its text; a report that
     // names no translator renders to nothing, and its JSON is what says
-    // what failed (the library the loader could not open, for one).
+    // what failed (the library the loader could not open, for one). A
+    // translated report without items renders to nothing, rightly.
     if (text.empty()) {
-      const bool unrendered =
-          !rendering.isError() && status.report && !voxlator::json::findMember(status.report, "translator");
-      text = unrendered ? status.reportText() : kNoDescription;
+      if (rendering.isError()) {
+        text = kNoDescription;
+      } else if (status.report && !voxlator::json::findMember(status.report, "translator")) {
+        text = status.reportText();
+      }
     }
     if (text.size() > kRecordedErrorLength - 1) {
       text[kRecordedErrorLength - 3] = '.';

@@ -13,6 +13,10 @@ struct EmbeddedChunk {
   const unsigned char* bytes;
   std::size_t size;
   bool bytecode;
+  // The build compiled this chunk with the packaged Lua 5.1 compiler: it
+  // loads into any state of the same interpreter unless memory runs out.
+  // Such a chunk is static data that outlives every state.
+  bool checkedByBuild = false;
 };
 
 struct EmbeddedChunks {

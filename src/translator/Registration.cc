@@ -4,8 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "luatranslator/LuaTranslator.h"
 #include "translator/DefaultTranslator.h"
-#include "translator/ScriptTranslator.h"
+#include "translator/Translate.h"
 
 namespace voxlator {
 
@@ -62,10 +63,17 @@ const std::string& registrationText() {
   return text;
 }
 
+// The script translator, with the scripts' vomxl_unmapErrorCode.
 Xlator* createTovikTranslator(const char* name, const char* registrationInfo,
                               voerr::Status& status) {
-  if (status.isError()) return nullptr;
-  return createScriptTranslator(name, registrationInfo, status);
+  Xlator* translator = voxlatorlua::createLuaTranslator(name, registrationInfo, status);
+  if (!translator) return nullptr;
+  if (!voxlatorlua::defineGlobalFunction(translator, "vomxl_unmapErrorCode",
+                                         &vomxl::unmapErrorCodeForScripts, status)) {
+    translator->destroy(translator);
+    return nullptr;
+  }
+  return translator;
 }
 
 Xlator* createDefaultTranslator(const char*, const char*, voerr::Status& status) {

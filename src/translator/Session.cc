@@ -16,8 +16,6 @@
 
 namespace voxlator {
 
-namespace json = voxlator::json;
-
 namespace {
 
 constexpr size_t kInitialCacheCapacity = 4;

@@ -1,6 +1,10 @@
 // The formatted-text translation and its retry policy.
 #include "translator/Translate.h"
 
+#include <lua.hpp>
+
+#include <limits>
+
 #include "status/Raise.h"
 #include "translator/Json1Formatter.h"
 #include "translator/Session.h"
@@ -19,6 +23,17 @@ void clear(voerr::Status& status, vohtl::BasicString& text) {
 }
 
 }  // namespace
+
+int unmapErrorCodeForScripts(lua_State* L) {
+  const lua_Integer code = luaL_checkinteger(L, 1);
+  // Only status codes are unmapped; any other integer comes back as it is.
+  if (code >= std::numeric_limits<int32_t>::min() && code <= std::numeric_limits<int32_t>::max()) {
+    lua_pushinteger(L, unmapErrorCode(static_cast<int32_t>(code)));
+  } else {
+    lua_pushinteger(L, code);
+  }
+  return 1;
+}
 
 void translateStatusToFormattedText(const voerr::Status& report, uint32_t language,
                                     uint32_t flags, vohtl::BasicString& output,

@@ -7,11 +7,17 @@
 #include "status/Status.h"
 #include "text/BasicString.h"
 
+struct lua_State;
+
 namespace vomxl {
 
 // The unmapped value of a code: the identity.
 constexpr int32_t unmapErrorCode(int32_t code) { return code; }
 inline void unmapErrorCodeInPlace(int32_t& code) { code = unmapErrorCode(code); }
+
+// The same for the translator scripts, as their global
+// vomxl_unmapErrorCode(code): one integer argument, returned unmapped.
+int unmapErrorCodeForScripts(lua_State* L);
 
 // Renders `report` in `language` with the flags 1 static description,
 // 2 dynamic description, 4 debug section, 8 nested errors (other bits are

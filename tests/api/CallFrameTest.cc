@@ -57,6 +57,17 @@ class FailingTranslator : public miivi::MxlWrapper {
   }
 };
 
+// A translator whose rendering fails and leaves the report's JSON, as the
+// formatted-text translation does after its last retry.
+class JsonLeavingTranslator : public miivi::MxlWrapper {
+ public:
+  void translate(const voerr::Status& report, int32_t, uint32_t, std::string& text,
+                 voerr::Status& status) const override {
+    status.setCode(-52003);
+    text = report.reportText();
+  }
+};
+
 std::string elaboration(ViSession vi) {
   std::string text(4096, '\0');
   Ivi_GetAttributeViString(vi, nullptr, 1050103, 0, static_cast<ViInt32>(text.size()), &text[0]);
@@ -80,10 +91,20 @@ TEST(RecordError, CutsLongTextsWithAnEllipsis) {
   EXPECT_EQ(text.substr(0, 1020), std::string(1020, 'x'));
   EXPECT_EQ(text.substr(1020, 3), "...");
 
-  // No script translator renders the dynamic description yet: the failed
-  // rendering leaves the report's JSON, which is recorded.
+  // The script translator renders the report's items; a report without
+  // items has nothing to add to the code's own description.
   Ivi_ClearErrorInfo(vi);
   api::recordError(vi, status, 0, miivi::MxlWrapper());
+  EXPECT_EQ(elaboration(vi), "");
+  voerr::Status withItem;
+  TOVIK_RAISE(voerr::codes::kNullPointer).usage("kUsageTypeParameterName", "buffer").into(withItem);
+  Ivi_ClearErrorInfo(vi);
+  api::recordError(vi, withItem, 1, miivi::MxlWrapper());
+  EXPECT_EQ(elaboration(vi), "Nom du paramètre: buffer");
+
+  // A rendering that fails but leaves the report's JSON records that JSON.
+  Ivi_ClearErrorInfo(vi);
+  api::recordError(vi, status, 0, JsonLeavingTranslator());
   EXPECT_EQ(elaboration(vi), status.reportText());
 
   // A rendering that fails and leaves nothing records the fixed text.

@@ -56,9 +56,8 @@ TEST_F(ErrorEntryPoints, GetErrorAsksTheSizeThenFillsAndClears) {
   EXPECT_EQ(code, kInvalidSessionHandle);
   EXPECT_EQ(std::strlen(text.c_str()), static_cast<size_t>(size - 1));
   EXPECT_EQ(text[static_cast<size_t>(size)], '\xAA');
-  // The static description, then what the report recorded.
-  EXPECT_THAT(text.c_str(), StartsWith(english(kInvalidSessionHandle) + "\n\n"));
-  EXPECT_THAT(text.c_str(), HasSubstr("ivierrors::ERR_INVALID_SESSION_HANDLE"));
+  // The static description; a report without items adds nothing to it.
+  EXPECT_EQ(text.c_str(), english(kInvalidSessionHandle));
 
   EXPECT_EQ(tovik_GetError(0, &code, 0, nullptr), 0);  // cleared
 }
@@ -85,11 +84,11 @@ TEST_F(ErrorEntryPoints, NullOutputsAreRefused) {
   ViStatus pending = 0;
   const std::string description = takePendingError(&pending);
   EXPECT_EQ(pending, kNullPointer);
-  EXPECT_THAT(description, StartsWith(english(kNullPointer)));
-  EXPECT_THAT(description, HasSubstr("Null parameter received."));
+  // A comment item is not shown to the user.
+  EXPECT_EQ(description, english(kNullPointer));
 
   EXPECT_EQ(YM_tovik_GetErrorMessage(0, kInvalidSessionHandle, 5, nullptr), kNullPointer);
-  EXPECT_THAT(takePendingError(), HasSubstr(R"("usage":"kUsageTypeParameterName","value":"errorMessage")"));
+  EXPECT_EQ(takePendingError(), english(kNullPointer) + "\n\nParameter Name: errorMessage");
 }
 
 TEST_F(ErrorEntryPoints, ErrorMessageDescribesACode) {

@@ -455,8 +455,11 @@ TEST_P(ModulesTest, DynamicDescriptionFailures) {
             "unknown development environment code 4");
   EXPECT_EQ(failure(R"(
     package.loaded.commonTerms_eng = { encoding = "latin1", getString = function() return "x" end }
-    return mxlator.getDynamicDesc('{}', 0, 0, "json1"))"),
+    return mxlator.getDynamicDesc('{"translator_info":{"ordered_data":[{"type":"empty"},' ..
+                                  '{"type":"header","usage":"k"}]}}', 0, 0, "json1"))"),
             "Unsupported encoding");
+  // A report without items needs no term.
+  EXPECT_EQ(eval(R"(return #cjson.decode(mxlator.getDynamicDesc('{}', 0, 0, "json1")).debug)"), "1");
 }
 
 TEST_P(ModulesTest, DynamicDescriptionWithoutAnyAttributeTable) {

@@ -1,5 +1,5 @@
-// Filling package.preload: keys, skipped names, and a chunk that does not
-// compile.
+// Filling package.preload: keys, skipped names, a chunk that does not
+// compile, and chunks the build checked, compiled when first required.
 #include "luatranslator/Preload.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +47,35 @@ TEST(PreloadTest, StoresCompiledChunksUnderTheirModuleNames) {
   EXPECT_EQ(testing::run(L, "return package.preload.broken == nil and package.preload.cut == nil and "
                             "package.preload.notes == nil").text,
             "true");
+}
+
+// A chunk the build checked waits for require, which passes it the module
+// name as a compiled chunk would get it. Should it still fail to compile
+// (out of memory), require fails with the same line on standard error.
+TEST(PreloadTest, ChunksCheckedByTheBuildCompileWhenRequired) {
+  testing::State state(luaL_newstate());
+  lua_State* L = state.get();
+  luaL_openlibs(L);
+  static const char kEcho[] = "compiled = (compiled or 0) + 1 return ...";
+  static const char kBroken[] = "return +";
+  const EmbeddedChunk chunks[] = {
+      {"echo.lua", reinterpret_cast<const unsigned char*>(kEcho), sizeof kEcho - 1, false, true},
+      {"late.lua", reinterpret_cast<const unsigned char*>(kBroken), sizeof kBroken - 1, false, true},
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(preloadChunks(L, EmbeddedChunks{chunks, std::size(chunks)}), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(lua_gettop(L), 0);
+
+  EXPECT_EQ(testing::run(L, "return tostring(compiled)").text, "nil");
+  EXPECT_EQ(testing::run(L, "return require('echo') .. require('echo') .. compiled").text,
+            "echoecho1");
+  ::testing::internal::CaptureStderr();
+  const testing::Outcome late = testing::run(L, "return require('late')");
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(late.ok);
+  EXPECT_EQ(late.text.rfind("[string \"late.lua\"]:1: ", 0), 0u) << late.text;
+  EXPECT_EQ(errors, "ERROR: Failed to load \"late.lua\": " + late.text + "\n");
 }
 
 }  // namespace

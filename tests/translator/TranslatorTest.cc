@@ -80,10 +80,10 @@ TEST(DefaultTranslator, ReportsACodeNoFileDescribes) {
                         R"(description for code","code":-999,"lang":0,"ade":2})"));
 }
 
-TEST(Session, TheScriptTranslatorIsNotAvailableYet) {
-  const Described described = staticDescription(-100, "mxlator_tovik", 0);
-  EXPECT_EQ(described.code, -52006);
-  EXPECT_THAT(described.report, HasSubstr("script translator not available"));
+TEST(Session, TheRegisteredScriptTranslatorAnswers) {
+  const Described described = staticDescription(-100, "mxlator_tovik", 3);
+  EXPECT_EQ(described.text, "日本語の百");
+  EXPECT_EQ(described.code, 0) << described.report;
 }
 
 TEST(Session, AnUnknownTranslatorWithoutTheExternalManagerIsALoadError) {
@@ -149,6 +149,21 @@ Xlator* createFull(const char*, const char*, voerr::Status&) {
   return new Xlator{sizeof(Xlator), &destroyCounted, &fixedStatic, &fixedDynamic};
 }
 
+char* failingStatic(Xlator*, int32_t, uint32_t, XlatorAllocFn, void*, voerr::Status* status) {
+  status->setCode(-52003);
+  return nullptr;
+}
+
+char* failingDynamic(Xlator*, const char*, uint32_t, const char*, XlatorAllocFn, void*,
+                     voerr::Status* status) {
+  status->setCode(-52003);
+  return nullptr;
+}
+
+Xlator* createFailing(const char*, const char*, voerr::Status&) {
+  return new Xlator{sizeof(Xlator), &destroyCounted, &failingStatic, &failingDynamic};
+}
+
 TEST(Session, CachesTranslatorsAndReleasesThemOnce) {
   const voxlator::XlatorRegistration registration("test_static_only", "{}", &createStaticOnly);
   created = destroyed = 0;
@@ -191,19 +206,21 @@ TEST(TranslateStatus, ACodeOfZeroRendersNothing) {
 }
 
 TEST(TranslateStatus, FallsBackToTheDefaultTranslatorForTheStaticText) {
+  const voxlator::XlatorRegistration registration("test_failing", "{}", &createFailing);
   voerr::Status report;
-  makeReport(report, -100, R"({"error_constant":"x","translator":"mxlator_tovik"})");
+  makeReport(report, -100, R"({"error_constant":"x","translator":"test_failing"})");
   voerr::Status status;
-  EXPECT_EQ(translate(report, 1, status, "replaced"), "English hundred");
+  EXPECT_EQ(translate(report, 1 | 2, status, "replaced"), "English hundred");
   EXPECT_EQ(status.code, 0) << status.reportText();
 }
 
 TEST(TranslateStatus, AFinalFailureLeavesTheReportJson) {
+  const voxlator::XlatorRegistration registration("test_failing", "{}", &createFailing);
   voerr::Status report;
-  makeReport(report, -100, R"({"error_constant":"x","translator":"mxlator_tovik"})");
+  makeReport(report, -100, R"({"error_constant":"x","translator":"test_failing"})");
   voerr::Status status;
   EXPECT_EQ(translate(report, 2 | 8, status, "before"), std::string("before\n\n") + report.report);
-  EXPECT_EQ(status.code, -52006);
+  EXPECT_EQ(status.code, -52003);
   voerr::Status again;
   EXPECT_EQ(translate(report, 2, again), report.report);
 }

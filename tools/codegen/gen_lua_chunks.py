@@ -4,16 +4,23 @@
 Each module is given as CHUNK=FILE, where CHUNK is the chunk name the host
 loads it under ("mxlator.lua"). With --variant source the file's text is
 embedded as it is; with --variant bytecode the file is precompiled with the
-packaged luac and embedded under the chunk name ending in ".luac".
+packaged luac and embedded under the chunk name ending in ".luac". Either
+way luac has compiled the text ("luac -p" for source), so every embedded chunk
+is marked as checked by the build: the host may compile it when it is first
+required instead of when a state is created.
 
 Bytecode keeps its debug information (no "luac -s"): without line info every
 script error and traceback would read "?:-1:" instead of naming the line.
+Only the chunks named with --strip lose it: dependency texts whose lines no
+message of ours names (the JSON module only decodes the registration text,
+and reports what it rejects as a value), so that a translation does not pay
+for loading their local and line tables.
 luac records the source as "@FILE"; it is rewritten to the chunk name, so a
 message from a precompiled chunk reads exactly like one from its source text
 ('[string "mxlator.lua"]:42: ...') and no build path ends up in the library.
 
 Usage: gen_lua_chunks.py --variant source|bytecode --luac LUAC --function NAME
-                         --output OUT.cc CHUNK=FILE...
+                         [--strip CHUNK]... --output OUT.cc CHUNK=FILE...
 """
 
 import argparse
@@ -32,14 +39,22 @@ def read(path):
         return source.read()
 
 
-def compile_chunk(luac, chunk_name, path):
+def compile_chunk(luac, chunk_name, path, strip):
     with tempfile.TemporaryDirectory() as scratch:
         output = os.path.join(scratch, "chunk.luac")
-        result = subprocess.run([luac, "-o", output, "--", path],
+        options = ["-s"] if strip else []
+        result = subprocess.run([luac, *options, "-o", output, "--", path],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         if result.returncode != 0:
             raise SystemExit(f"{path}: luac failed: {result.stderr.strip()}")
         return rename_source(read(output), chunk_name, path)
+
+
+def check_syntax(luac, path):
+    result = subprocess.run([luac, "-p", "--", path],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        raise SystemExit(f"{path}: luac failed: {result.stderr.strip()}")
 
 
 def rename_source(dump, chunk_name, path):
@@ -48,7 +63,8 @@ def rename_source(dump, chunk_name, path):
     Header: signature, version, format, endianness, sizeof int, size_t,
     Instruction, lua_Number, integral flag. The main function follows and
     opens with its source: a size_t length (counting the terminating zero)
-    and the bytes. Nested functions store no source of their own.
+    and the bytes, or a length of 0 when stripped. Nested functions store no
+    source of their own.
     """
     if len(dump) < HEADER_SIZE or dump[:4] != LUA_SIGNATURE or dump[4] != LUA_VERSION:
         raise SystemExit(f"{path}: luac did not write a Lua 5.1 chunk")
@@ -58,7 +74,8 @@ def rename_source(dump, chunk_name, path):
     length_end = HEADER_SIZE + size_t_width
     length = int.from_bytes(dump[HEADER_SIZE:length_end], order)
     source = dump[length_end:length_end + length]
-    if length == 0 or not source.startswith(b"@") or not source.endswith(b"\0"):
+    # A stripped chunk ("luac -s") records no source at all.
+    if length != 0 and (not source.startswith(b"@") or not source.endswith(b"\0")):
         raise SystemExit(f"{path}: unexpected source name in the compiled chunk")
     name = chunk_name.encode() + b"\0"
     return (dump[:HEADER_SIZE] + len(name).to_bytes(size_t_width, order) + name
@@ -90,7 +107,7 @@ def render(variant, function, chunks):
     out.append("const EmbeddedChunk kChunks[] = {")
     bytecode = "true" if variant == "bytecode" else "false"
     for index, (name, _, _) in enumerate(chunks):
-        out.append(f'    {{"{name}", kChunk{index}, sizeof kChunk{index}, {bytecode}}},')
+        out.append(f'    {{"{name}", kChunk{index}, sizeof kChunk{index}, {bytecode}, true}},')
     out.append("};")
     out.append("")
     out.append("}  // namespace")
@@ -108,11 +125,13 @@ def main():
     parser.add_argument("--variant", choices=("source", "bytecode"), required=True)
     parser.add_argument("--luac")
     parser.add_argument("--function", required=True)
+    parser.add_argument("--strip", action="append", default=[], metavar="CHUNK",
+                        help="compile CHUNK without debug information")
     parser.add_argument("--output", required=True)
     parser.add_argument("chunks", nargs="+", metavar="CHUNK=FILE")
     args = parser.parse_args()
-    if args.variant == "bytecode" and not args.luac:
-        parser.error("--luac is needed for bytecode")
+    if not args.luac:
+        parser.error("--luac is needed to check or compile the modules")
 
     chunks = []
     for spec in args.chunks:
@@ -120,9 +139,11 @@ def main():
         if not separator or not name.endswith(".lua") or '"' in name or "\\" in name:
             parser.error(f"{spec}: expected NAME.lua=FILE")
         if args.variant == "source":
+            check_syntax(args.luac, path)
             chunks.append((name, path, read(path)))
         else:
-            chunks.append((name + "c", path, compile_chunk(args.luac, name, path)))
+            chunks.append((name + "c", path,
+                           compile_chunk(args.luac, name, path, name in args.strip)))
 
     text = render(args.variant, args.function, chunks)
     os.makedirs(os.path.dirname(args.output) or ".", exist_ok=True)

@@ -177,14 +177,20 @@ function mxlator.getDynamicDesc(errjson, lang, ade, format)
 
   local attributes, internalError = loadAttributeTable(lng, ade, environment)
 
-  local terms = tryRequire("commonTerms_" .. lng)
-  if terms == nil and lng ~= "eng" then
-    terms = tryRequire("commonTerms_eng")
-  end
-  if terms ~= nil then
-    checkEncoding(terms)
-  end
+  -- The usage terms, loaded with the first item that shows one: a report
+  -- without items spares the table's hundreds of rows.
+  local terms, termsLoaded = nil, false
   local function term(key)
+    if not termsLoaded then
+      termsLoaded = true
+      terms = tryRequire("commonTerms_" .. lng)
+      if terms == nil and lng ~= "eng" then
+        terms = tryRequire("commonTerms_eng")
+      end
+      if terms ~= nil then
+        checkEncoding(terms)
+      end
+    end
     local text = terms ~= nil and key ~= nil and terms.getString(key) or nil
     if text == nil then
       return key
