@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Cancellation.h"
 #include "ivi/IviWrapper.h"
 #include "ivi/IviWrapperFactory.h"
 #include "ivi_engine.h"
@@ -87,16 +88,18 @@ int32_t ErrorAccessor::peekError(int32_t language, IviWrapperInterface& binding,
   return readError(language, binding, skipParameterCodes, code, bufferSize, buffer, flags, false);
 }
 
-void ErrorAccessor::getErrorIfCode(int32_t language, IviWrapperFactoryInterface& factory,
-                                   ViStatus expectedCode, int32_t bufferSize, ViChar* buffer,
-                                   uint32_t flags) {
+TOVIK_HANDLES_CANCELLATION void ErrorAccessor::getErrorIfCode(
+    int32_t language, IviWrapperFactoryInterface& factory, ViStatus expectedCode,
+    int32_t bufferSize, ViChar* buffer, uint32_t flags) {
   if (expectedCode == 0 || (!buffer && bufferSize > 0)) return;
   try {
     std::unique_ptr<IviWrapperInterface> binding = factory.createBinding(0);
     ViStatus primary = 0;
     getError(language, *binding, true, &primary, bufferSize, buffer, flags);
     if (primary != expectedCode && bufferSize > 0) buffer[0] = '\0';
-  } catch (...) {
+  }
+  TOVIK_LET_CANCELLATION_PASS
+  catch (...) {
   }
 }
 

@@ -119,7 +119,9 @@ TEST_F(FeatureToggles, ReadCeipFromTheSettingsFile) {
     EXPECT_EQ(toggles().usageTelemetryEnabled(), c.enabled) << "the cached answer agrees";
     if (c.settings && c.settings->size() > (1u << 20)) {
       std::printf("read %.1f MB in %.3f s\n", c.settings->size() / 1048576.0, took.count());
-      EXPECT_LT(took.count(), 2.0 * toggles_test::kSlowdown);
+      // Linear reading takes well under a second; a quadratic one takes
+      // hours. The margin is for a machine busy with other tests.
+      EXPECT_LT(took.count(), 5.0 * toggles_test::kSlowdown);
     }
   }
 }
