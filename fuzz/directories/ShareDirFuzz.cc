@@ -1,9 +1,6 @@
 // Arbitrary share.dir contents, read whole and trimmed as the shared
 // directory is: the result is a piece of the input with no white space,
 // zero byte or '/' at its end and no white space at its start.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -11,19 +8,14 @@
 #include <cstring>
 #include <string.h>
 
+#include "../MemoryFile.h"
 #include "directories/StandardDirectories.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const int fd = memfd_create("share_dir", 0);
-  if (fd < 0) return 0;
-  size_t written = 0;
-  while (written < size) {
-    const ssize_t n = write(fd, data + written, size - written);
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  char path[64];
-  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+  const fuzzing::MemoryFile file("share_dir", data, size);
+  if (!file.ok()) return 0;
+  const char* path = file.path();
+  const size_t written = file.written();
   voerr::Status status;
   vohtl::BasicString content;
   vosysq::readWholeFile(path, content, status);
@@ -36,6 +28,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::isspace(last) || last == 0 || last == '/' || std::isspace(first)) std::abort();
     if (!::memmem(data, size, trimmed.data(), trimmed.size())) std::abort();
   }
-  close(fd);
   return 0;
 }
