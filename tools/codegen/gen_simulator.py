@@ -445,7 +445,7 @@ def tables_source(models, table, path):
                          f"{check_text}}},")
     if one_of_lists:
         out += ["namespace {", ""] + one_of_lists + ["", "}  // namespace", ""]
-    out += ["const AttributeSpec kAttributes[] = {"] + attr_rows
+    out += ["const AttributeDefinition kAttributes[] = {"] + attr_rows
     out += ["};", f"const size_t kAttributeCount = {len(attr_rows)};", ""]
 
     out.append("const EnumValue kEnumValues[] = {")
