@@ -74,6 +74,14 @@ bool handleExists(const Session& session, HandleKind kind, ViInt32 handle) {
   return false;
 }
 
+std::string channelUse(const Session& session, ViAttr id, ViInt32 handle) {
+  for (size_t channel = 0; channel < session.channels.size(); ++channel) {
+    if (session.int32(id, channel) == handle)
+      return "it is configured on channel " + quote(session.channels[channel].name);
+  }
+  return std::string();
+}
+
 std::string acceptedValues(const Session& session, const AttributeDefinition& definition) {
   const Check& check = definition.check;
   switch (check.kind) {
@@ -184,6 +192,17 @@ void checkOutputRange(const Session& session, const Param& param, double value, 
         std::string(param.name) + " = " + formatNumber(value) + " with an offset of " + formatNumber(offset) +
             " V exceeds the output range of the " + session.model().label + ": accepted " + rule + " up to " +
             formatNumber(peak) + " V");
+}
+
+void configureArbitrary(Session& session, const std::vector<size_t>& channels, ViAttr handleId, ViInt32 handle,
+                        ViReal64 gain, ViReal64 offset) {
+  const Param gainParam{"gain", 4};
+  checkValue(session, IVIFGEN_ATTR_ARB_GAIN, gain, gainParam);
+  checkValue(session, IVIFGEN_ATTR_ARB_OFFSET, offset, Param{"offset", 5});
+  checkOutputRange(session, gainParam, gain, gain, offset, "gain + |offset|");
+  store(session, handleId, channels, handle);
+  store(session, IVIFGEN_ATTR_ARB_GAIN, channels, gain);
+  store(session, IVIFGEN_ATTR_ARB_OFFSET, channels, offset);
 }
 
 Value computedValue(const Session& session, const AttributeDefinition& definition) {

@@ -25,12 +25,6 @@ std::atomic<ViInt32> gThreadStorageIndex{-1};
 
 // ------------------------------------------------------------ DriverSetup
 
-std::string trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool sameTag(const std::string& tag, const char* name) {
   if (tag.size() != std::strlen(name)) return false;
   for (size_t i = 0; i < tag.size(); ++i)
@@ -247,8 +241,7 @@ ViStatus InvalidateAllAttributes(Call& call) { return VI_SUCCESS; }  // nothing 
 ViStatus Disable(Call& call) {
   Session& session = call.session();
   abortGeneration(session);
-  for (size_t channel = 0; channel < session.channels.size(); ++channel)
-    session.setValue(attribute(IVIFGEN_ATTR_OUTPUT_ENABLED), channel, static_cast<ViBoolean>(VI_FALSE));
+  store(session, IVIFGEN_ATTR_OUTPUT_ENABLED, allChannels(session), static_cast<ViBoolean>(VI_FALSE));
   return VI_SUCCESS;
 }
 
