@@ -20,6 +20,12 @@ std::string formatNumber(double value) {
 
 std::string quote(const std::string& text) { return "\"" + text + "\""; }
 
+std::string trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 namespace {
 
 // The length of `text` if it is at most `maxLength`, reading no further
@@ -107,21 +113,18 @@ size_t channelIndex(const Session& session, const Param& param, const std::strin
   unknownChannel(session, param, name);
 }
 
-std::string trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
+
+std::vector<size_t> allChannels(const Session& session) {
+  std::vector<size_t> all(session.channels.size());
+  for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+  return all;
+}
 
 std::vector<size_t> channelsToWrite(const Session& session, const Param& param, ViConstString channels) {
   const std::string list = optionalText(param, channels);
+  if (trimmed(list).empty()) return allChannels(session);
   std::vector<size_t> chosen;
-  if (trimmed(list).empty()) {
-    for (size_t i = 0; i < session.channels.size(); ++i) chosen.push_back(i);
-    return chosen;
-  }
   size_t start = 0;
   while (true) {
     const size_t comma = list.find(',', start);

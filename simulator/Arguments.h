@@ -19,6 +19,8 @@ constexpr size_t kMaxOptionStringLength = 1023;
 // A number as an elaboration shows it: "1000", "1e-06", "0.25".
 std::string formatNumber(double value);
 std::string quote(const std::string& text);
+// `text` without the blanks and tabs around it.
+std::string trimmed(const std::string& text);
 
 // `text`, which must not be null nor longer than `maxLength`.
 std::string requireText(const Param& param, ViConstString text, size_t maxLength = kMaxNameLength);
@@ -46,6 +48,8 @@ ViStatus fillBuffer(const std::string& text, ViInt32 size, ViChar* buffer);
 // Copies into a fixed IVI message buffer (IVI_MAX_MESSAGE_BUF_SIZE bytes).
 void fillMessage(const std::string& text, ViChar* buffer);
 
+// Every channel of the session, in order.
+std::vector<size_t> allChannels(const Session& session);
 // The channels a channel string addresses for writing: a name, a
 // comma-separated list, or empty/null for every channel.
 std::vector<size_t> channelsToWrite(const Session& session, const Param& param, ViConstString channels);

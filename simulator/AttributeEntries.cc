@@ -74,25 +74,25 @@ bool engineAttribute(ViAttr id) { return id > 1050000 && id < 1100000; }
 // The simulator's attribute `id` of C type T, or null for an engine
 // attribute; fails for anything else.
 template <typename T>
-const AttributeSpec* lookUp(ViAttr id) {
-  const AttributeSpec* spec = findAttribute(id);
-  if (spec == nullptr) {
+const AttributeDefinition* lookUp(ViAttr id) {
+  const AttributeDefinition* definition = findAttribute(id);
+  if (definition == nullptr) {
     if (engineAttribute(id)) return nullptr;
     raise(IVI_ERROR_INVALID_ATTRIBUTE, kAttributeId,
           "attributeId = " + std::to_string(id) + " is not an attribute of this driver");
   }
-  if (!TypeOf<T>::known || spec->type != TypeOf<T>::type) {
+  if (!TypeOf<T>::known || definition->type != TypeOf<T>::type) {
     raise(IVI_ERROR_TYPES_DO_NOT_MATCH, kAttributeId,
-          "attributeId = " + std::to_string(id) + " (" + spec->name + ") is a " + typeName(spec->type) +
-              " attribute, not " + TypeOf<T>::name);
+          "attributeId = " + std::to_string(id) + " (" + definition->name + ") is a " +
+              typeName(definition->type) + " attribute, not " + TypeOf<T>::name);
   }
-  return spec;
+  return definition;
 }
 
-void checkWritable(const AttributeSpec& spec) {
-  if (!spec.readOnly) return;
+void checkWritable(const AttributeDefinition& definition) {
+  if (!definition.readOnly) return;
   raise(IVI_ERROR_ATTR_NOT_WRITABLE, kAttributeId,
-        "attributeId = " + std::to_string(spec.id) + " (" + spec.name + ") is read-only");
+        "attributeId = " + std::to_string(definition.id) + " (" + definition.name + ") is read-only");
 }
 
 // A value as the attribute stores it: booleans are VI_TRUE or VI_FALSE.
@@ -137,8 +137,8 @@ ViStatus engineGet(ViSession vi, ViAttr id, T* value) {
 template <typename T>
 ViStatus setOrCheck(Call& call, ViConstString channelName, ViAttr id, const T& value, bool apply) {
   Session& session = call.session();
-  const AttributeSpec* spec = lookUp<T>(id);
-  if (spec == nullptr) {
+  const AttributeDefinition* definition = lookUp<T>(id);
+  if (definition == nullptr) {
     checkChannelString(session, kChannelName, channelName);
     if (!apply) {
       ViInt32 type = 0;  // an engine attribute: it must exist; the engine checks nothing more
@@ -146,33 +146,36 @@ ViStatus setOrCheck(Call& call, ViConstString channelName, ViAttr id, const T& v
     }
     return engineSet(call.vi(), id, value);
   }
-  checkWritable(*spec);
+  checkWritable(*definition);
   const std::vector<size_t> channels = channelsToWrite(session, kChannelName, channelName);
   const Value checkedValue = stored(value);
-  checkValue(session, *spec, checkedValue, kAttributeValue);
+  checkValue(session, *definition, checkedValue, kAttributeValue);
   if (apply) store(session, id, channels, checkedValue);
   return VI_SUCCESS;
 }
 
 template <typename T>
-const T& read(const Session& session, const AttributeSpec& spec, ViConstString channelName, Value& holder) {
-  const size_t channel = spec.scope == Scope::kChannel ? channelToRead(session, kChannelName, channelName) : 0;
-  if (spec.scope == Scope::kSession) checkChannelString(session, kChannelName, channelName);
-  holder = spec.initial.kind == DefaultKind::kComputed ? computedValue(session, spec) : session.value(spec, channel);
+const T& read(const Session& session, const AttributeDefinition& definition, ViConstString channelName,
+              Value& holder) {
+  const bool perChannel = definition.scope == Scope::kChannel;
+  const size_t channel = perChannel ? channelToRead(session, kChannelName, channelName) : 0;
+  if (!perChannel) checkChannelString(session, kChannelName, channelName);
+  holder = definition.initial.kind == DefaultKind::kComputed ? computedValue(session, definition)
+                                                             : session.value(definition, channel);
   return std::get<T>(holder);
 }
 
 template <typename T>
 ViStatus get(Call& call, ViConstString channelName, ViAttr id, T* attributeValue) {
-  const AttributeSpec* spec = lookUp<T>(id);
+  const AttributeDefinition* definition = lookUp<T>(id);
   require(kAttributeValue, attributeValue);
-  if (spec == nullptr) {
+  if (definition == nullptr) {
     checkChannelString(call.session(), kChannelName, channelName);
     return engineGet(call.vi(), id, attributeValue);
   }
   if constexpr (TypeOf<T>::known) {
     Value holder;
-    *attributeValue = read<T>(call.session(), *spec, channelName, holder);
+    *attributeValue = read<T>(call.session(), *definition, channelName, holder);
   }
   return VI_SUCCESS;
 }
@@ -247,26 +250,28 @@ ViStatus GetAttributeViSession(Call& call, ViConstString channelName, ViAttr att
 
 ViStatus GetAttributeViString(Call& call, ViConstString channelName, ViAttr attributeId, ViInt32 arraySize,
                               ViChar* attributeValue) {
-  const AttributeSpec* spec = lookUp<std::string>(attributeId);
+  const AttributeDefinition* definition = lookUp<std::string>(attributeId);
   checkBuffer(Param{"arraySize", 4}, arraySize, Param{"attributeValue", 5}, attributeValue);
-  if (spec == nullptr) {
+  if (definition == nullptr) {
     checkChannelString(call.session(), kChannelName, channelName);
     return Ivi_GetAttributeViString(call.vi(), "", attributeId, IVI_VAL_DIRECT_USER_CALL, arraySize, attributeValue);
   }
   Value holder;
-  return fillBuffer(read<std::string>(call.session(), *spec, channelName, holder), arraySize, attributeValue);
+  return fillBuffer(read<std::string>(call.session(), *definition, channelName, holder), arraySize,
+                    attributeValue);
 }
 
 ViStatus ResetAttribute(Call& call, ViConstString channelName, ViAttr attributeId) {
   Session& session = call.session();
-  const AttributeSpec* spec = findAttribute(attributeId);
-  if (spec == nullptr) {
+  const AttributeDefinition* definition = findAttribute(attributeId);
+  if (definition == nullptr) {
     if (!engineAttribute(attributeId)) lookUp<ViInt32>(attributeId);  // fails: not an attribute
     checkChannelString(session, kChannelName, channelName);
     return Ivi_ResetAttribute(call.vi(), "", attributeId);
   }
-  checkWritable(*spec);
-  store(session, attributeId, channelsToWrite(session, kChannelName, channelName), session.defaultValue(*spec));
+  checkWritable(*definition);
+  store(session, attributeId, channelsToWrite(session, kChannelName, channelName),
+        session.defaultValue(*definition));
   return VI_SUCCESS;
 }
 

@@ -9,10 +9,10 @@
 
 namespace sim {
 
-const AttributeSpec& attribute(ViAttr id) {
-  const AttributeSpec* spec = findAttribute(id);
-  if (spec == nullptr) throw std::logic_error("attribute " + std::to_string(id) + " is not in the table");
-  return *spec;
+const AttributeDefinition& attribute(ViAttr id) {
+  const AttributeDefinition* definition = findAttribute(id);
+  if (definition == nullptr) throw std::logic_error("attribute " + std::to_string(id) + " is not in the table");
+  return *definition;
 }
 
 namespace {
@@ -74,8 +74,16 @@ bool handleExists(const Session& session, HandleKind kind, ViInt32 handle) {
   return false;
 }
 
-std::string acceptedValues(const Session& session, const AttributeSpec& spec) {
-  const Check& check = spec.check;
+std::string channelUse(const Session& session, ViAttr id, ViInt32 handle) {
+  for (size_t channel = 0; channel < session.channels.size(); ++channel) {
+    if (session.int32(id, channel) == handle)
+      return "it is configured on channel " + quote(session.channels[channel].name);
+  }
+  return std::string();
+}
+
+std::string acceptedValues(const Session& session, const AttributeDefinition& definition) {
+  const Check& check = definition.check;
   switch (check.kind) {
     case CheckKind::kNone:
       return "any value";
@@ -104,8 +112,9 @@ std::string acceptedValues(const Session& session, const AttributeSpec& spec) {
   return "";
 }
 
-void checkValue(const Session& session, const AttributeSpec& spec, const Value& value, const Param& param) {
-  const Check& check = spec.check;
+void checkValue(const Session& session, const AttributeDefinition& definition, const Value& value,
+                const Param& param) {
+  const Check& check = definition.check;
   bool accepted = true;
   const char* problem = "is out of range";
   switch (check.kind) {
@@ -138,15 +147,16 @@ void checkValue(const Session& session, const AttributeSpec& spec, const Value& 
       if (!accepted) {
         raise(IVI_ERROR_INVALID_VALUE, param,
               std::string(param.name) + " = " + std::to_string(handle) + " is not a " + handleKindName(check.handle) +
-                  " handle of this session (" + spec.name + "): accepted " + acceptedValues(session, spec));
+                  " handle of this session (" + definition.name + "): accepted " +
+                  acceptedValues(session, definition));
       }
       break;
     }
   }
   if (accepted) return;
   raise(IVI_ERROR_INVALID_VALUE, param,
-        std::string(param.name) + " = " + valueText(value) + " " + problem + " for " + spec.name + " on the " +
-            session.model().label + ": accepted " + acceptedValues(session, spec));
+        std::string(param.name) + " = " + valueText(value) + " " + problem + " for " + definition.name +
+            " on the " + session.model().label + ": accepted " + acceptedValues(session, definition));
 }
 
 void checkValue(const Session& session, ViAttr id, const Value& value, const Param& param) {
@@ -154,12 +164,12 @@ void checkValue(const Session& session, ViAttr id, const Value& value, const Par
 }
 
 void store(Session& session, ViAttr id, const std::vector<size_t>& channels, const Value& value) {
-  const AttributeSpec& spec = attribute(id);
-  if (spec.scope == Scope::kSession) {
-    session.setValue(spec, 0, value);
+  const AttributeDefinition& definition = attribute(id);
+  if (definition.scope == Scope::kSession) {
+    session.setValue(definition, 0, value);
     return;
   }
-  for (size_t channel : channels) session.setValue(spec, channel, value);
+  for (size_t channel : channels) session.setValue(definition, channel, value);
 }
 
 void configure(Session& session, ViConstString channelName, const Param& channelParam, ViAttr id,
@@ -184,10 +194,21 @@ void checkOutputRange(const Session& session, const Param& param, double value, 
             formatNumber(peak) + " V");
 }
 
-Value computedValue(const Session& session, const AttributeSpec& spec) {
-  if (spec.id == TOVIK_ATTR_FREE_MEMORY)
+void configureArbitrary(Session& session, const std::vector<size_t>& channels, ViAttr handleId, ViInt32 handle,
+                        ViReal64 gain, ViReal64 offset) {
+  const Param gainParam{"gain", 4};
+  checkValue(session, IVIFGEN_ATTR_ARB_GAIN, gain, gainParam);
+  checkValue(session, IVIFGEN_ATTR_ARB_OFFSET, offset, Param{"offset", 5});
+  checkOutputRange(session, gainParam, gain, gain, offset, "gain + |offset|");
+  store(session, handleId, channels, handle);
+  store(session, IVIFGEN_ATTR_ARB_GAIN, channels, gain);
+  store(session, IVIFGEN_ATTR_ARB_OFFSET, channels, offset);
+}
+
+Value computedValue(const Session& session, const AttributeDefinition& definition) {
+  if (definition.id == TOVIK_ATTR_FREE_MEMORY)
     return static_cast<ViInt32>(session.model().memory - session.usedMemory);
-  return session.defaultValue(spec);
+  return session.defaultValue(definition);
 }
 
 }  // namespace sim

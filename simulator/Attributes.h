@@ -11,14 +11,16 @@
 namespace sim {
 
 // The table entry of an attribute the simulator itself uses.
-const AttributeSpec& attribute(ViAttr id);
+const AttributeDefinition& attribute(ViAttr id);
 
-// What a write of `spec` accepts on `session`, as the elaborations say it.
-std::string acceptedValues(const Session& session, const AttributeSpec& spec);
+// What a write of `definition` accepts on `session`, as the elaborations
+// say it.
+std::string acceptedValues(const Session& session, const AttributeDefinition& definition);
 
-// Fails naming `param` unless `value` (of the spec's type) is one `spec`
-// accepts on `session`.
-void checkValue(const Session& session, const AttributeSpec& spec, const Value& value, const Param& param);
+// Fails naming `param` unless `value` (of the attribute's type) is one
+// `definition` accepts on `session`.
+void checkValue(const Session& session, const AttributeDefinition& definition, const Value& value,
+                const Param& param);
 void checkValue(const Session& session, ViAttr id, const Value& value, const Param& param);
 
 // Stores a checked value on each of `channels` (once for session attributes).
@@ -37,10 +39,20 @@ void configure(Session& session, ViAttr id, const Value& value, const Param& val
 void checkOutputRange(const Session& session, const Param& param, double value, double swing, double offset,
                       const char* rule);
 
+// Checks the gain and offset (parameters 4 and 5) of an arbitrary waveform
+// or sequence, then stores them with `handle` as attribute `handleId` on
+// `channels`.
+void configureArbitrary(Session& session, const std::vector<size_t>& channels, ViAttr handleId, ViInt32 handle,
+                        ViReal64 gain, ViReal64 offset);
+
 // The value of a computed attribute.
-Value computedValue(const Session& session, const AttributeSpec& spec);
+Value computedValue(const Session& session, const AttributeDefinition& definition);
 
 // Whether `handle` names one of the session's objects of `kind`.
 bool handleExists(const Session& session, HandleKind kind, ViInt32 handle);
+
+// "it is configured on channel "<name>"" for the first channel whose handle
+// attribute `id` holds `handle`; empty when none does.
+std::string channelUse(const Session& session, ViAttr id, ViInt32 handle);
 
 }  // namespace sim

@@ -48,8 +48,7 @@ ViStatus writeCapture(const Call& call) {
   if (folder == nullptr || *folder == '\0') return VI_SUCCESS;
   const Session& session = call.session();
   std::string problems;
-  for (size_t channel = 0; channel < session.channels.size(); ++channel) {
-    if (!session.boolean(IVIFGEN_ATTR_OUTPUT_ENABLED, channel)) continue;
+  for (size_t channel : enabledChannels(session)) {
     const std::string path = std::string(folder) + "/" + captureFileName(call.vi(), session.channels[channel].name);
     std::string reason;
     if (!writeFile(path, firstSamples(session, channel, kCaptureSamples), reason))

@@ -15,13 +15,6 @@ constexpr double kPi = 3.14159265358979323846;
 // Room for rounding when a sum of limits is compared with the peak.
 constexpr double kTolerance = 1e-9;
 
-std::vector<size_t> enabledChannels(const Session& session) {
-  std::vector<size_t> enabled;
-  for (size_t i = 0; i < session.channels.size(); ++i)
-    if (session.boolean(IVIFGEN_ATTR_OUTPUT_ENABLED, i)) enabled.push_back(i);
-  return enabled;
-}
-
 [[noreturn]] void conflict(Session& session, size_t channel, const std::string& problem) {
   const std::string text = "channel " + quote(session.channels[channel].name) + ": " + problem;
   const char* message = deviceErrorMessage(TOVIK_DEVICE_SETTINGS_CONFLICT);
@@ -192,6 +185,13 @@ ViInt32 hardwareState(const Session& session, Clock::time_point now) {
       break;
   }
   return isDone(session, now) ? TOVIK_VAL_HARDWARE_STATE_DONE : TOVIK_VAL_HARDWARE_STATE_RUNNING;
+}
+
+std::vector<size_t> enabledChannels(const Session& session) {
+  std::vector<size_t> enabled;
+  for (size_t i = 0; i < session.channels.size(); ++i)
+    if (session.boolean(IVIFGEN_ATTR_OUTPUT_ENABLED, i)) enabled.push_back(i);
+  return enabled;
 }
 
 bool generating(const Session& session) { return session.generation != Generation::kIdle; }

@@ -31,6 +31,9 @@ ViInt32 hardwareState(const Session& session, Clock::time_point now);
 // when nothing could end it while the caller holds the session.
 double secondsUntilDone(const Session& session, Clock::time_point now);
 
+// The channels whose output is enabled, in order.
+std::vector<size_t> enabledChannels(const Session& session);
+
 // Whether a waveform, sequence or frequency list is being generated.
 bool generating(const Session& session);
 

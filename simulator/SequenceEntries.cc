@@ -17,7 +17,7 @@ std::string elementName(const Param& array, ViInt32 index) {
 }
 
 template <typename Map>
-void checkHandle(const Session& session, const Map& objects, const Param& param, ViInt32 handle, const char* kind) {
+void checkHandle(const Map& objects, const Param& param, ViInt32 handle, const char* kind) {
   if (objects.count(handle) != 0) return;
   std::string known;
   for (const auto& object : objects) known += (known.empty() ? "" : ", ") + std::to_string(object.first);
@@ -26,14 +26,9 @@ void checkHandle(const Session& session, const Map& objects, const Param& param,
             " handle of this session: accepted " + (known.empty() ? std::string("none (the session has none)") : known));
 }
 
-void checkInUse(const Session& session, ViAttr attribute, ViInt32 handle, ViStatus inUse,
-                const char* kind) {
-  for (size_t channel = 0; channel < session.channels.size(); ++channel) {
-    if (session.int32(attribute, channel) == handle) {
-      raise(inUse, std::string(kind) + " " + std::to_string(handle) + " is in use: it is configured on channel " +
-                       quote(session.channels[channel].name));
-    }
-  }
+void checkInUse(const Session& session, ViAttr attribute, ViInt32 handle, ViStatus inUse, const char* kind) {
+  const std::string use = channelUse(session, attribute, handle);
+  if (!use.empty()) raise(inUse, std::string(kind) + " " + std::to_string(handle) + " is in use: " + use);
 }
 
 }  // namespace
@@ -69,7 +64,7 @@ ViStatus CreateArbSequence(Call& call, ViInt32 sequenceLength, const ViInt32* wa
     // The element's name is built only for the failure it names.
     if (session.waveforms.count(waveformHandlesArray[i]) == 0) {
       const std::string name = elementName(handlesParam, i);
-      checkHandle(session, session.waveforms, Param{name.c_str(), 3}, waveformHandlesArray[i], "waveform");
+      checkHandle(session.waveforms, Param{name.c_str(), 3}, waveformHandlesArray[i], "waveform");
     }
     if (loopCountsArray[i] < 1 || loopCountsArray[i] > model.maxLoopCount) {
       const std::string name = elementName(loopsParam, i);
@@ -91,20 +86,14 @@ ViStatus ConfigureArbSequence(Call& call, ViConstString channelName, ViInt32 seq
                               ViReal64 offset) {
   Session& session = call.session();
   const std::vector<size_t> channels = channelsToWrite(session, kChannelName, channelName);
-  checkHandle(session, session.sequences, Param{"sequenceHandle", 3}, sequenceHandle, "sequence");
-  const Param gainParam{"gain", 4};
-  checkValue(session, IVIFGEN_ATTR_ARB_GAIN, gain, gainParam);
-  checkValue(session, IVIFGEN_ATTR_ARB_OFFSET, offset, Param{"offset", 5});
-  checkOutputRange(session, gainParam, gain, gain, offset, "gain + |offset|");
-  store(session, IVIFGEN_ATTR_ARB_SEQUENCE_HANDLE, channels, sequenceHandle);
-  store(session, IVIFGEN_ATTR_ARB_GAIN, channels, gain);
-  store(session, IVIFGEN_ATTR_ARB_OFFSET, channels, offset);
+  checkHandle(session.sequences, Param{"sequenceHandle", 3}, sequenceHandle, "sequence");
+  configureArbitrary(session, channels, IVIFGEN_ATTR_ARB_SEQUENCE_HANDLE, sequenceHandle, gain, offset);
   return VI_SUCCESS;
 }
 
 ViStatus ClearArbSequence(Call& call, ViInt32 sequenceHandle) {
   Session& session = call.session();
-  checkHandle(session, session.sequences, Param{"sequenceHandle", 2}, sequenceHandle, "sequence");
+  checkHandle(session.sequences, Param{"sequenceHandle", 2}, sequenceHandle, "sequence");
   checkInUse(session, IVIFGEN_ATTR_ARB_SEQUENCE_HANDLE, sequenceHandle, IVIFGEN_ERROR_SEQ_IN_USE,
              "sequence");
   session.sequences.erase(sequenceHandle);
@@ -176,7 +165,7 @@ ViStatus ConfigureFreqList(Call& call, ViConstString channelName, ViInt32 freque
                            ViReal64 dcOffset, ViReal64 startPhase) {
   Session& session = call.session();
   const std::vector<size_t> channels = channelsToWrite(session, kChannelName, channelName);
-  checkHandle(session, session.freqLists, Param{"frequencyListHandle", 3}, frequencyListHandle, "frequency list");
+  checkHandle(session.freqLists, Param{"frequencyListHandle", 3}, frequencyListHandle, "frequency list");
   const Param amplitudeParam{"amplitude", 4};
   checkValue(session, IVIFGEN_ATTR_FUNC_AMPLITUDE, amplitude, amplitudeParam);
   checkValue(session, IVIFGEN_ATTR_FUNC_DC_OFFSET, dcOffset, Param{"dcOffset", 5});
@@ -191,7 +180,7 @@ ViStatus ConfigureFreqList(Call& call, ViConstString channelName, ViInt32 freque
 
 ViStatus ClearFreqList(Call& call, ViInt32 frequencyListHandle) {
   Session& session = call.session();
-  checkHandle(session, session.freqLists, Param{"frequencyListHandle", 2}, frequencyListHandle, "frequency list");
+  checkHandle(session.freqLists, Param{"frequencyListHandle", 2}, frequencyListHandle, "frequency list");
   checkInUse(session, TOVIK_ATTR_FREQ_LIST_HANDLE, frequencyListHandle,
              TOVIK_ERROR_FREQ_LIST_IN_USE, "frequency list");
   session.freqLists.erase(frequencyListHandle);

@@ -15,9 +15,9 @@ Session::Session(ViSession vi, const Model& model, std::string bus)
   resetToDefaults();
 }
 
-Value Session::defaultValue(const AttributeSpec& spec) const {
-  const Default& initial = spec.initial;
-  switch (spec.type) {
+Value Session::defaultValue(const AttributeDefinition& definition) const {
+  const Default& initial = definition.initial;
+  switch (definition.type) {
     case Type::kString:
       if (initial.kind == DefaultKind::kFigure)
         return initial.figure == Figure::kName ? productName_ : std::string(model_.firmware);
@@ -40,11 +40,11 @@ void Session::resetToDefaults() {
     channel.userWaveform.clear();
   }
   for (size_t i = 0; i < kAttributeCount; ++i) {
-    const AttributeSpec& spec = kAttributes[i];
-    if (spec.scope == Scope::kSession) {
-      sessionValues_[i] = defaultValue(spec);
+    const AttributeDefinition& definition = kAttributes[i];
+    if (definition.scope == Scope::kSession) {
+      sessionValues_[i] = defaultValue(definition);
     } else {
-      for (Channel& channel : channels) channel.values[i] = defaultValue(spec);
+      for (Channel& channel : channels) channel.values[i] = defaultValue(definition);
     }
   }
   waveforms.clear();
@@ -58,14 +58,15 @@ void Session::resetToDefaults() {
   generation = Generation::kIdle;
 }
 
-const Value& Session::value(const AttributeSpec& spec, size_t channel) const {
-  const size_t index = attributeIndex(spec);
-  return spec.scope == Scope::kSession ? sessionValues_[index] : channels.at(channel).values[index];
+const Value& Session::value(const AttributeDefinition& definition, size_t channel) const {
+  const size_t index = attributeIndex(definition);
+  return definition.scope == Scope::kSession ? sessionValues_[index] : channels.at(channel).values[index];
 }
 
-void Session::setValue(const AttributeSpec& spec, size_t channel, Value value) {
-  const size_t index = attributeIndex(spec);
-  (spec.scope == Scope::kSession ? sessionValues_[index] : channels.at(channel).values[index]) = std::move(value);
+void Session::setValue(const AttributeDefinition& definition, size_t channel, Value value) {
+  const size_t index = attributeIndex(definition);
+  Value& stored = definition.scope == Scope::kSession ? sessionValues_[index] : channels.at(channel).values[index];
+  stored = std::move(value);
 }
 
 ViInt32 Session::int32(ViAttr id, size_t channel) const { return std::get<ViInt32>(value(attribute(id), channel)); }

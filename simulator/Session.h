@@ -77,11 +77,11 @@ class Session {
   // or frequency lists, generation idle, empty error queue.
   void resetToDefaults();
 
-  // Attribute values (scope as the spec says; `channel` ignored for
-  // session attributes).
-  const Value& value(const AttributeSpec& spec, size_t channel) const;
-  void setValue(const AttributeSpec& spec, size_t channel, Value value);
-  Value defaultValue(const AttributeSpec& spec) const;
+  // Attribute values, per channel or session-wide as the attribute is
+  // defined (`channel` ignored for session attributes).
+  const Value& value(const AttributeDefinition& definition, size_t channel) const;
+  void setValue(const AttributeDefinition& definition, size_t channel, Value value);
+  Value defaultValue(const AttributeDefinition& definition) const;
   // Typed reads of attributes the simulator itself uses.
   ViInt32 int32(ViAttr id, size_t channel = 0) const;
   ViReal64 real(ViAttr id, size_t channel = 0) const;

@@ -25,12 +25,6 @@ std::atomic<ViInt32> gThreadStorageIndex{-1};
 
 // ------------------------------------------------------------ DriverSetup
 
-std::string trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool sameTag(const std::string& tag, const char* name) {
   if (tag.size() != std::strlen(name)) return false;
   for (size_t i = 0; i < tag.size(); ++i)
@@ -141,20 +135,21 @@ void check(ViStatus status, const char* what) {
 void registerAttributeNames(ViSession vi) {
   constexpr IviAttrFlags kFlags = IVI_VAL_HIDDEN | IVI_VAL_NOT_WRITABLE | IVI_VAL_NOT_READABLE;
   for (size_t i = 0; i < kAttributeCount; ++i) {
-    const AttributeSpec& spec = kAttributes[i];
+    const AttributeDefinition& definition = kAttributes[i];
     ViStatus status = VI_SUCCESS;
-    switch (spec.type) {
+    switch (definition.type) {
       case Type::kInt32:
-        status = Ivi_AddAttributeViInt32(vi, spec.id, spec.name, 0, kFlags, nullptr, nullptr, nullptr);
+        status = Ivi_AddAttributeViInt32(vi, definition.id, definition.name, 0, kFlags, nullptr, nullptr, nullptr);
         break;
       case Type::kReal64:
-        status = Ivi_AddAttributeViReal64(vi, spec.id, spec.name, 0.0, kFlags, nullptr, nullptr, nullptr, 0);
+        status =
+            Ivi_AddAttributeViReal64(vi, definition.id, definition.name, 0.0, kFlags, nullptr, nullptr, nullptr, 0);
         break;
       case Type::kBoolean:
-        status = Ivi_AddAttributeViBoolean(vi, spec.id, spec.name, VI_FALSE, kFlags, nullptr, nullptr);
+        status = Ivi_AddAttributeViBoolean(vi, definition.id, definition.name, VI_FALSE, kFlags, nullptr, nullptr);
         break;
       case Type::kString:
-        status = Ivi_AddAttributeViString(vi, spec.id, spec.name, "", kFlags, nullptr, nullptr);
+        status = Ivi_AddAttributeViString(vi, definition.id, definition.name, "", kFlags, nullptr, nullptr);
         break;
     }
     check(status, "add an attribute");
@@ -246,8 +241,7 @@ ViStatus InvalidateAllAttributes(Call& call) { return VI_SUCCESS; }  // nothing 
 ViStatus Disable(Call& call) {
   Session& session = call.session();
   abortGeneration(session);
-  for (size_t channel = 0; channel < session.channels.size(); ++channel)
-    session.setValue(attribute(IVIFGEN_ATTR_OUTPUT_ENABLED), channel, static_cast<ViBoolean>(VI_FALSE));
+  store(session, IVIFGEN_ATTR_OUTPUT_ENABLED, allChannels(session), static_cast<ViBoolean>(VI_FALSE));
   return VI_SUCCESS;
 }
 

@@ -48,13 +48,15 @@ double figure(const Model& model, Figure which) {
   return 0.0;
 }
 
-const AttributeSpec* findAttribute(ViAttr id) {
+const AttributeDefinition* findAttribute(ViAttr id) {
   for (size_t i = 0; i < kAttributeCount; ++i)
     if (kAttributes[i].id == id) return &kAttributes[i];
   return nullptr;
 }
 
-size_t attributeIndex(const AttributeSpec& spec) { return static_cast<size_t>(&spec - kAttributes); }
+size_t attributeIndex(const AttributeDefinition& definition) {
+  return static_cast<size_t>(&definition - kAttributes);
+}
 
 const EnumValue* findEnumValue(const char* set, int32_t value) {
   for (size_t i = 0; i < kEnumValueCount; ++i)

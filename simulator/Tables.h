@@ -95,7 +95,7 @@ struct Default {
   Figure figure;
 };
 
-struct AttributeSpec {
+struct AttributeDefinition {
   ViAttr id;
   const char* name;
   Type type;
@@ -131,7 +131,7 @@ struct DeviceError {
 
 extern const Model kModels[];
 extern const size_t kModelCount;
-extern const AttributeSpec kAttributes[];
+extern const AttributeDefinition kAttributes[];
 extern const size_t kAttributeCount;
 extern const EnumValue kEnumValues[];
 extern const size_t kEnumValueCount;
@@ -146,8 +146,8 @@ extern const size_t kDeviceErrorCount;
 double figure(const Model& model, Figure which);
 
 // The attribute with `id` and its index in kAttributes, or null.
-const AttributeSpec* findAttribute(ViAttr id);
-size_t attributeIndex(const AttributeSpec& spec);
+const AttributeDefinition* findAttribute(ViAttr id);
+size_t attributeIndex(const AttributeDefinition& definition);
 
 // The value `value` of enumeration `set`, or null.
 const EnumValue* findEnumValue(const char* set, int32_t value);

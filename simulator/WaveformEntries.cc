@@ -74,10 +74,8 @@ ViInt32 namedHandle(Session& session, const Param& param, ViConstString name) {
 
 // Where a waveform is used: configured on a channel or a step of a sequence.
 std::string useOf(const Session& session, ViInt32 handle) {
-  for (size_t channel = 0; channel < session.channels.size(); ++channel) {
-    if (session.int32(IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE, channel) == handle)
-      return "it is configured on channel " + quote(session.channels[channel].name);
-  }
+  const std::string channel = channelUse(session, IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE, handle);
+  if (!channel.empty()) return channel;
   for (const auto& sequence : session.sequences) {
     for (const SequenceStep& step : sequence.second)
       if (step.waveform == handle) return "sequence " + std::to_string(sequence.first) + " plays it";
@@ -323,13 +321,7 @@ ViStatus ConfigureArbWaveform(Call& call, ViConstString channelName, ViInt32 wav
   Session& session = call.session();
   const std::vector<size_t> channels = channelsToWrite(session, kChannelName, channelName);
   waveformFor(session, Param{"waveformHandle", 3}, waveformHandle);
-  const Param gainParam{"gain", 4};
-  checkValue(session, IVIFGEN_ATTR_ARB_GAIN, gain, gainParam);
-  checkValue(session, IVIFGEN_ATTR_ARB_OFFSET, offset, Param{"offset", 5});
-  checkOutputRange(session, gainParam, gain, gain, offset, "gain + |offset|");
-  store(session, IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE, channels, waveformHandle);
-  store(session, IVIFGEN_ATTR_ARB_GAIN, channels, gain);
-  store(session, IVIFGEN_ATTR_ARB_OFFSET, channels, offset);
+  configureArbitrary(session, channels, IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE, waveformHandle, gain, offset);
   return VI_SUCCESS;
 }
 
@@ -403,8 +395,7 @@ ViStatus ClearArbMemory(Call& call) {
   session.waveforms.clear();
   session.sequences.clear();
   session.usedMemory = 0;
-  std::vector<size_t> all;
-  for (size_t channel = 0; channel < session.channels.size(); ++channel) all.push_back(channel);
+  const std::vector<size_t> all = allChannels(session);
   store(session, IVIFGEN_ATTR_ARB_WAVEFORM_HANDLE, all, 0);
   store(session, IVIFGEN_ATTR_ARB_SEQUENCE_HANDLE, all, 0);
   return VI_SUCCESS;

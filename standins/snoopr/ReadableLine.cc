@@ -38,34 +38,10 @@ void appendReal(std::string& out, double value) {
   out += text;
 }
 
-enum class Kind { kSigned, kUnsigned, kBoolean, kReal, kText, kBytes, kAddress };
-
-Kind kindOf(const Item& item) {
-  switch (item.type) {
-    case 45:
-      return Kind::kText;
-    case 3:
-    case 7:
-    case 23:
-    case 97:
-      return Kind::kSigned;
-    case 4:
-    case 8:
-      return item.elementSize == 8 ? Kind::kAddress : Kind::kSigned;
-    case 12:
-      return item.elementSize == 8 ? Kind::kAddress : Kind::kBytes;
-    case 1:
-    case 29:
-    case 35:
-      return Kind::kUnsigned;
-    case 21:
-      return Kind::kBoolean;
-    case 19:
-    case 20:
-      return Kind::kReal;
-    default:
-      return Kind::kAddress;
-  }
+// A code with no decoding of its own is a pointer the call passed.
+Kind readableKind(const Item& item) {
+  const Kind kind = kindOf(item.type, item.elementSize);
+  return kind == Kind::kNone ? Kind::kAddress : kind;
 }
 
 void appendElement(std::string& out, const Item& item, Kind kind, size_t offset) {
@@ -92,6 +68,7 @@ void appendElement(std::string& out, const Item& item, Kind kind, size_t offset)
     case Kind::kBytes:
       appendFormatted(out, "0x%02x", static_cast<unsigned>(static_cast<unsigned char>(item.bytes[offset])));
       break;
+    case Kind::kNone:
     case Kind::kAddress:
     case Kind::kText: {
       const uint64_t address = integerAt(item.bytes, offset, width, false);
@@ -104,19 +81,6 @@ void appendElement(std::string& out, const Item& item, Kind kind, size_t offset)
   }
 }
 
-bool decodes(Kind kind, int32_t width) {
-  switch (kind) {
-    case Kind::kReal:
-      return width == 4 || width == 8;
-    case Kind::kAddress:
-      return width == 8;
-    case Kind::kBytes:
-      return width == 1;
-    default:
-      return width == 1 || width == 2 || width == 4 || width == 8;
-  }
-}
-
 bool isArrayCode(int32_t type) { return type == 4 || type == 8 || type == 12 || type == 20; }
 
 // A value: a text, a number, an array in braces, or (`address`) the
@@ -126,7 +90,7 @@ void appendValue(std::string& out, const Item& item, bool address) {
     out += "NULL";
     return;
   }
-  const Kind kind = address ? Kind::kAddress : kindOf(item);
+  const Kind kind = address ? Kind::kAddress : readableKind(item);
   if (kind == Kind::kText) {
     appendText(out, item.bytes);
     return;

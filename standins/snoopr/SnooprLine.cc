@@ -1,4 +1,5 @@
-// The raw line of a record, and the text helpers both line forms share.
+// The raw line of a record, and what both line forms share: the decoding
+// of type codes and the text helpers.
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -12,59 +13,57 @@
 
 namespace snooprlog {
 
-namespace {
-
-enum class Decoding { kNone, kSigned, kUnsigned, kFloat, kAddress, kText };
-
-Decoding decodingFor(int32_t type, int32_t elementSize) {
+Kind kindOf(int32_t type, int32_t elementSize) {
   switch (type) {
     case 45:
-      return Decoding::kText;
+      return Kind::kText;
     case 3:
     case 7:
     case 23:
     case 97:
-      return Decoding::kSigned;
+      return Kind::kSigned;
     case 4:
     case 8:
-      return elementSize == 8 ? Decoding::kAddress : Decoding::kSigned;
+      return elementSize == 8 ? Kind::kAddress : Kind::kSigned;
     case 12:
-      return elementSize == 8 ? Decoding::kAddress : Decoding::kNone;
+      return elementSize == 8 ? Kind::kAddress : Kind::kBytes;
     case 1:
-    case 21:
     case 29:
     case 35:
-      return Decoding::kUnsigned;
+      return Kind::kUnsigned;
+    case 21:
+      return Kind::kBoolean;
     case 19:
     case 20:
-      return Decoding::kFloat;
+      return Kind::kReal;
     case 2:
     case 14:
     case 22:
     case 24:
     case 36:
     case 98:
-      return Decoding::kAddress;
+      return Kind::kAddress;
     default:
-      return Decoding::kNone;
+      return Kind::kNone;
   }
 }
 
-bool widthDecodes(Decoding decoding, int32_t width) {
-  switch (decoding) {
-    case Decoding::kSigned:
-    case Decoding::kUnsigned:
+bool decodes(Kind kind, int32_t width) {
+  switch (kind) {
+    case Kind::kSigned:
+    case Kind::kUnsigned:
+    case Kind::kBoolean:
       return width == 1 || width == 2 || width == 4 || width == 8;
-    case Decoding::kFloat:
+    case Kind::kReal:
       return width == 4 || width == 8;
-    case Decoding::kAddress:
+    case Kind::kAddress:
       return width == 8;
+    case Kind::kBytes:
+      return width == 1;
     default:
       return false;
   }
 }
-
-}  // namespace
 
 void appendFormatted(std::string& out, const char* format, ...) {
   char buffer[128];
@@ -78,8 +77,13 @@ void appendFormatted(std::string& out, const char* format, ...) {
   }
 }
 
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+}  // namespace
+
 void appendText(std::string& out, const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
   out += '"';
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -123,7 +127,6 @@ void appendOptionalText(std::string& out, bool present, const std::string& text)
 }
 
 void appendHex(std::string& out, const std::string& bytes) {
-  static const char kHex[] = "0123456789abcdef";
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     out += kHex[byte >> 4];
@@ -156,16 +159,23 @@ double realAt(const std::string& bytes, size_t offset, int32_t width) {
 
 namespace {
 
-void appendNumber(std::string& out, Decoding decoding, const std::string& bytes, size_t offset,
-                  int32_t width) {
-  switch (decoding) {
-    case Decoding::kSigned:
+// The raw line shows booleans as plain numbers and leaves single bytes as
+// the hex bytes show them.
+Kind rawKind(int32_t type, int32_t elementSize) {
+  const Kind kind = kindOf(type, elementSize);
+  if (kind == Kind::kBoolean) return Kind::kUnsigned;
+  return kind == Kind::kBytes ? Kind::kNone : kind;
+}
+
+void appendNumber(std::string& out, Kind kind, const std::string& bytes, size_t offset, int32_t width) {
+  switch (kind) {
+    case Kind::kSigned:
       appendFormatted(out, "%" PRId64, static_cast<int64_t>(integerAt(bytes, offset, width, true)));
       break;
-    case Decoding::kUnsigned:
+    case Kind::kUnsigned:
       appendFormatted(out, "%" PRIu64, integerAt(bytes, offset, width, false));
       break;
-    case Decoding::kAddress:
+    case Kind::kAddress:
       appendFormatted(out, "0x%" PRIx64, integerAt(bytes, offset, width, false));
       break;
     default: {
@@ -185,20 +195,20 @@ void appendValue(std::string& out, const Item& item) {
   if (item.dataNull) {
     return;
   }
-  const Decoding decoding = decodingFor(item.type, item.elementSize);
-  if (decoding == Decoding::kText) {
+  const Kind kind = rawKind(item.type, item.elementSize);
+  if (kind == Kind::kText) {
     out += " value=";
     appendText(out, item.bytes);
     return;
   }
-  if (!widthDecodes(decoding, item.elementSize)) {
+  if (!decodes(kind, item.elementSize)) {
     return;
   }
   const auto width = static_cast<size_t>(item.elementSize);
   const size_t count = item.bytes.size() / width;
   for (size_t i = 0; i < count; ++i) {
     out += i == 0 ? " value=" : ",";
-    appendNumber(out, decoding, item.bytes, i * width, item.elementSize);
+    appendNumber(out, kind, item.bytes, i * width, item.elementSize);
   }
 }
 

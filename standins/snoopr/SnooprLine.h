@@ -43,6 +43,14 @@ std::string rawLine(const Record& record);
 std::string readableLine(const Record& record, bool placeholders);
 
 // Helpers the two forms share.
+
+// What an item's bytes hold, by its type code and element size (the codes
+// SnooprStandin.h lists). kNone: a code with no known decoding.
+enum class Kind { kNone, kSigned, kUnsigned, kBoolean, kReal, kText, kBytes, kAddress };
+Kind kindOf(int32_t type, int32_t elementSize);
+// Whether elements of `width` bytes decode as `kind`.
+bool decodes(Kind kind, int32_t width);
+
 void appendFormatted(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // `text` in double quotes, with C escapes for quotes, backslashes and
 // control and non-ASCII bytes.

@@ -282,12 +282,22 @@ struct RecordFile {
   std::vector<std::string> malformedLines;
 };
 
-// Every line of a log file; a missing file reads as empty.
-inline RecordFile readRecordFile(const std::string& path) {
-  RecordFile file;
+// The lines of a log file as written, without their line feeds; a missing
+// file reads as empty.
+inline std::vector<std::string> readLines(const std::string& path) {
+  std::vector<std::string> lines;
   std::ifstream in(path, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Every line of a log file, parsed.
+inline RecordFile readRecordFile(const std::string& path) {
+  RecordFile file;
+  for (const std::string& line : readLines(path)) {
     if (auto record = parseRecord(line)) {
       file.records.push_back(std::move(*record));
     } else {
@@ -322,15 +332,7 @@ class ScopedLogFile {
   const std::string& path() const { return path_; }
   RecordFile read() const { return readRecordFile(path_); }
   // The lines as written (readable lines, SNOOPR_FORMAT=readable).
-  std::vector<std::string> lines() const {
-    std::vector<std::string> lines;
-    std::ifstream in(path_, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-      lines.push_back(line);
-    }
-    return lines;
-  }
+  std::vector<std::string> lines() const { return readLines(path_); }
 
  private:
   std::string path_;

@@ -27,6 +27,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import apitable  # noqa: E402
+from gen_ivi_engine import c_string, write_if_changed  # noqa: E402
 
 
 class TableError(Exception):
@@ -205,10 +206,6 @@ class Attributes:
         self.texts = []      # (set, text)
         self.statuses = []   # (name, code, message)
         self.device_errors = []  # (name, code, message)
-
-
-def c_string(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def c_number(value):
@@ -445,7 +442,7 @@ def tables_source(models, table, path):
                          f"{check_text}}},")
     if one_of_lists:
         out += ["namespace {", ""] + one_of_lists + ["", "}  // namespace", ""]
-    out += ["const AttributeSpec kAttributes[] = {"] + attr_rows
+    out += ["const AttributeDefinition kAttributes[] = {"] + attr_rows
     out += ["};", f"const size_t kAttributeCount = {len(attr_rows)};", ""]
 
     out.append("const EnumValue kEnumValues[] = {")
@@ -556,17 +553,6 @@ def exports_source(entries):
     return "\n".join(out)
 
 
-def write(path, text):
-    try:
-        with open(path, encoding="utf-8") as existing:
-            if existing.read() == text:
-                return  # unchanged: keep the timestamp
-    except OSError:
-        pass
-    with open(path, "w", encoding="utf-8") as output:
-        output.write(text)
-
-
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tables", required=True)
@@ -586,12 +572,11 @@ def main(argv):
     except (TableError, apitable.ApiTableError, OSError) as error:
         print(error, file=sys.stderr)
         return 1
-    os.makedirs(args.output_dir, exist_ok=True)
-    os.makedirs(args.public_dir, exist_ok=True)
-    write(os.path.join(args.public_dir, "tovik_attributes.h"), constants_header(table))
-    write(os.path.join(args.output_dir, "SimulatorTables.cc"), tables_text)
-    write(os.path.join(args.output_dir, "SimulatorEntries.h"), entries_header(entries))
-    write(os.path.join(args.output_dir, "SimulatorExports.cc"), exports_source(entries))
+    # Unchanged files keep their timestamps, so the build redoes nothing.
+    write_if_changed(os.path.join(args.public_dir, "tovik_attributes.h"), constants_header(table))
+    write_if_changed(os.path.join(args.output_dir, "SimulatorTables.cc"), tables_text)
+    write_if_changed(os.path.join(args.output_dir, "SimulatorEntries.h"), entries_header(entries))
+    write_if_changed(os.path.join(args.output_dir, "SimulatorExports.cc"), exports_source(entries))
     return 0
 
 

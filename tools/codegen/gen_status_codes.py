@@ -19,7 +19,7 @@ import re
 import sys
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
-from gen_ivi_engine import write_if_changed  # noqa: E402
+from gen_ivi_engine import c_string, write_if_changed  # noqa: E402
 
 LANGUAGES = [("en", "English"), ("fr", "French"), ("de", "German"), ("ja", "Japanese")]
 IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z_0-9]*$")
@@ -135,10 +135,6 @@ def check(records, engine):
     undescribed = sorted(name for name, value in engine.items() if value not in seen_values)
     if undescribed:
         raise TableError("engine statuses without a record: %s" % ", ".join(undescribed))
-
-
-def c_string(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def c_code(value):
